@@ -1,0 +1,70 @@
+# Windows build: the static x64 program and the tests that call Windows, run
+# under Wine in a prefix inside the build tree.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# DLLs outside the loader's known set are delay-loaded, and only ever from the
+# system folder (see app/process_start_win.cpp): a DLL of the same name
+# planted next to the downloaded program is never picked up.
+set(FETCHWELL_DELAYLOAD_DLLS version netapi32)
+set(delay_libs)
+foreach(dll ${FETCHWELL_DELAYLOAD_DLLS})
+  set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
+    COMMAND x86_64-w64-mingw32-dlltool --input-def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def
+            --output-delaylib ${lib} --dllname ${dll}.dll
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def
+    COMMENT "Delay-import library for ${dll}.dll")
+  list(APPEND delay_libs ${lib})
+endforeach()
+add_custom_target(delayload_libs DEPENDS ${delay_libs})
+add_library(fetchwell_delayload INTERFACE)
+add_dependencies(fetchwell_delayload delayload_libs)
+target_link_libraries(fetchwell_delayload INTERFACE ${delay_libs} delayimp)
+
+# The Windows side of every part, on top of the portable logic.
+add_library(fetchwell_windows STATIC
+  app/process_start_win.cpp
+  platform/module_path.cpp
+  platform/registry.cpp
+  platform/text_conversion.cpp
+  platform/version_info.cpp
+  profile/browser_probes_win.cpp
+  profile/file_crc32_win.cpp
+  profile/my_exe_info_win.cpp
+  profile/system_probes_win.cpp
+  profile/system_profile_sources_win.cpp
+)
+target_link_libraries(fetchwell_windows PUBLIC fetchwell_portable fetchwell_delayload
+  user32 gdi32 advapi32 shell32 ole32)
+
+# Version resources: one configured .rc per executable.
+function(fetchwell_version_rc out name description major minor patch build file_version_text)
+  set(VI_NAME ${name})
+  set(VI_DESCRIPTION ${description})
+  set(VI_MAJOR ${major})
+  set(VI_MINOR ${minor})
+  set(VI_PATCH ${patch})
+  set(VI_BUILD ${build})
+  set(VI_FILE_VERSION_TEXT ${file_version_text})
+  set(VI_COMPANY "Quarlo")
+  set(VI_PRODUCT "Quarlo Fetchwell")
+  set(VI_COPYRIGHT "Copyright (C) 2026 Quarlo")
+  set(dir ${CMAKE_BINARY_DIR}/rc/${name})
+  configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${dir}/app_version.rc @ONLY)
+  set(${out} ${dir} PARENT_SCOPE)
+endfunction()
+
+fetchwell_version_rc(app_rc_dir QuarloFetchwell "Quarlo Fetchwell"
+  ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0 "${PROJECT_VERSION}.0")
+
+add_executable(QuarloFetchwell WIN32 app/main_win.cpp resources/app.rc)
+target_include_directories(QuarloFetchwell PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+set_source_files_properties(resources/app.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/app.manifest;${app_rc_dir}/app_version.rc")
+target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
+target_link_options(QuarloFetchwell PRIVATE -municode -s)
+target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}")
+
+include(cmake/WindowsTests.cmake)

@@ -1,0 +1,64 @@
+# Tests of the Windows side, run by ctest through Wine in a throwaway prefix
+# inside the build tree. One persistent wineserver serves the whole run, so
+# fixture values written under HKLM\HARDWARE survive between processes.
+set(FETCHWELL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(FETCHWELL_WINE_ENV
+  "WINEPREFIX=${FETCHWELL_WINEPREFIX}"
+  "WINEDEBUG=-all"
+  "FETCHWELL_BUILD_DIR=${CMAKE_BINARY_DIR}")
+# No Mono or Gecko in the prefix: the program needs neither.
+set(FETCHWELL_WINE_OVERRIDES "mscoree,mshtml=")
+
+add_test(NAME wine_prefix_start COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh start ${FETCHWELL_WINEPREFIX})
+add_test(NAME wine_prefix_stop COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh stop ${FETCHWELL_WINEPREFIX})
+set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# fetchwell_wine_test(<test> [extra WINEDLLOVERRIDES entries])
+function(fetchwell_wine_test name)
+  set(overrides ${FETCHWELL_WINE_OVERRIDES})
+  if(ARGC GREATER 1)
+    set(overrides "${overrides}\\;${ARGV1}")
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    FIXTURES_REQUIRED wine
+    ENVIRONMENT "${FETCHWELL_WINE_ENV};WINEDLLOVERRIDES=${overrides}"
+    ENVIRONMENT_MODIFICATION "http_proxy=unset:;https_proxy=unset:;HTTP_PROXY=unset:;no_proxy=unset:"
+    RESOURCE_LOCK wineprefix_display
+    TIMEOUT 900)
+endfunction()
+
+# Small executables the probe tests point the registry at.
+function(fetchwell_stub_exe name file_version_text with_version)
+  if(with_version)
+    fetchwell_version_rc(stub_dir ${name} "Test stub" 120 0 6099 130 "${file_version_text}")
+    file(WRITE ${stub_dir}/stub.rc "#include \"app_version.rc\"\n")
+    add_executable(${name} tests/fixtures/stub_main.cpp ${stub_dir}/stub.rc)
+    target_include_directories(${name} PRIVATE ${stub_dir})
+  else()
+    add_executable(${name} tests/fixtures/stub_main.cpp)
+  endif()
+  target_link_options(${name} PRIVATE -municode)
+endfunction()
+fetchwell_stub_exe(stub_chrome "120.0.6099.130" ON)
+fetchwell_stub_exe(stub_iexplore "11.00.19041.1 (WinBuild.160101.0800)" ON)
+fetchwell_stub_exe(stub_no_version "" OFF)
+
+# A console program that prints the machine profile of the machine it runs on.
+fetchwell_version_rc(tool_rc_dir print_profile "Quarlo Fetchwell profile printer"
+  ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0 "${PROJECT_VERSION}.0")
+add_executable(print_profile tests/fixtures/print_profile.cpp resources/app.rc)
+target_include_directories(print_profile PRIVATE ${tool_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(print_profile PRIVATE fetchwell_windows)
+target_link_options(print_profile PRIVATE -municode)
+
+fetchwell_version_rc(test_rc_dir windows_tests "Quarlo Fetchwell tests" 7 6 5 4 "7.6.5.4 (test build)")
+file(GLOB windows_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
+add_executable(windows_tests ${windows_test_sources} resources/app.rc)
+target_include_directories(windows_tests PRIVATE ${test_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(windows_tests PRIVATE fetchwell_windows gtest_main)
+add_dependencies(windows_tests stub_chrome stub_iexplore stub_no_version print_profile)
+add_test(NAME windows_tests COMMAND windows_tests)
+# Wine answers version queries on a file named iexplore.exe with its built-in
+# program's resource; the Internet Explorer probe test needs the real file read.
+fetchwell_wine_test(windows_tests "iexplore.exe=n")
