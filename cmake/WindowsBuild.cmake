@@ -6,7 +6,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # DLLs outside the loader's known set are delay-loaded, and only ever from the
 # system folder (see app/process_start_win.cpp): a DLL of the same name
 # planted next to the downloaded program is never picked up.
-set(FETCHWELL_DELAYLOAD_DLLS version netapi32)
+set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32)
 set(delay_libs)
 foreach(dll ${FETCHWELL_DELAYLOAD_DLLS})
   set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
@@ -25,9 +25,16 @@ target_link_libraries(fetchwell_delayload INTERFACE ${delay_libs} delayimp)
 
 # The Windows side of every part, on top of the portable logic.
 add_library(fetchwell_windows STATIC
+  app/artwork_win.cpp
+  app/glyph_button_win.cpp
   app/process_start_win.cpp
+  app/setup_start_win.cpp
+  landing/landing_request_win.cpp
+  platform/http_client.cpp
   platform/module_path.cpp
+  platform/picture.cpp
   platform/registry.cpp
+  platform/system_ansi_codec.cpp
   platform/text_conversion.cpp
   platform/version_info.cpp
   profile/browser_probes_win.cpp
@@ -59,10 +66,12 @@ endfunction()
 fetchwell_version_rc(app_rc_dir QuarloFetchwell "Quarlo Fetchwell"
   ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0 "${PROJECT_VERSION}.0")
 
-add_executable(QuarloFetchwell WIN32 app/main_win.cpp resources/app.rc)
+file(GLOB artwork_files ${CMAKE_SOURCE_DIR}/resources/artwork/*.png)
+add_executable(QuarloFetchwell WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
 target_include_directories(QuarloFetchwell PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
 set_source_files_properties(resources/app.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/app.manifest;${app_rc_dir}/app_version.rc")
+set_source_files_properties(resources/artwork.rc PROPERTIES OBJECT_DEPENDS "${artwork_files}")
 target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
 target_link_options(QuarloFetchwell PRIVATE -municode -s)
 target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}")

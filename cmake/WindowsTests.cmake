@@ -58,7 +58,11 @@ add_executable(windows_tests ${windows_test_sources} resources/app.rc)
 target_include_directories(windows_tests PRIVATE ${test_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(windows_tests PRIVATE fetchwell_windows gtest_main)
 add_dependencies(windows_tests stub_chrome stub_iexplore stub_no_version print_profile)
-add_test(NAME windows_tests COMMAND windows_tests)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The test program runs with the loopback test server up.
+add_test(NAME windows_tests
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/servers/run_with_server.py
+                 wine $<TARGET_FILE:windows_tests>)
 # Wine answers version queries on a file named iexplore.exe with its built-in
 # program's resource; the Internet Explorer probe test needs the real file read.
 fetchwell_wine_test(windows_tests "iexplore.exe=n")

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <random>
 
 #include "platform/module_path.h"
@@ -149,8 +150,10 @@ std::optional<std::string> RunAndCapture(const std::wstring& commandLine, DWORD 
   startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
   std::wstring mutableLine = commandLine;
-  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "CreateProcessW failed with %lu\n", ::GetLastError());
     return std::nullopt;
+  }
   UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
   writeEnd.reset();
   std::string output;

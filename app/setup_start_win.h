@@ -1,0 +1,100 @@
+#pragma once
+// TfrmSetupStart: the download window. Labels and pictures have no window of
+// their own: they are painted in design order into one off-screen buffer and
+// take clicks by hit-testing, topmost first. The button and the progress bar
+// are real child windows above them.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/glyph_button_win.h"
+#include "app/window_rules.h"
+#include "platform/gdi_objects.h"
+#include "platform/http_client.h"
+#include "platform/picture.h"
+
+namespace qf {
+
+struct DesignBounds {
+  int left, top, width, height;  // client pixels at 96 DPI
+};
+
+struct TImage {
+  DesignBounds bounds;
+  bool fillsClient = false;
+  bool visible = true;
+  std::shared_ptr<const Picture> picture;  // null: shows nothing
+  UniqueBitmap rendered;                   // the picture at its current size
+  SIZE renderedSize{0, 0};
+};
+
+struct TLabel {
+  DesignBounds bounds;
+  LabelState state;
+  int fontPx = 13;
+  bool bold = false, underline = false, centred = false, autoSize = false, handCursor = false;
+  COLORREF colour = RGB(0, 0, 0);
+  UniqueFont font;
+};
+
+class TfrmSetupStart {
+ public:
+  TfrmSetupStart();
+  ~TfrmSetupStart();
+  // Creates the window, runs FormCreate and shows it.
+  bool Create(HINSTANCE instance, const std::wstring& landingAddress);
+  HWND Handle() const { return window_; }
+
+  // Fetches a picture and shows it in the control; never reports a failure.
+  void LoadRemotePicture(TImage& control, const std::wstring& address);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void FormCreate();
+  void FormActivate();
+  void Timer1Timer();
+  void lblLinkClick();
+  void btnDownloadClick();
+  void myHTTPReceiveData(std::int64_t total, std::int64_t read, bool& abort);
+
+  // Runs a handler; an error that escapes it is shown in the default error box.
+  template <typename Handler>
+  void Guarded(Handler handler);
+
+  void ApplyDpi(int dpi);
+  void LayoutChildren();
+  RECT PixelRect(const DesignBounds& bounds, bool fillsClient) const;
+  RECT LabelRect(TLabel& label) const;
+  void Paint(HDC dc);
+  void PaintLabel(HDC dc, TLabel& label);
+  void PaintImage(HDC dc, TImage& image);
+  // The topmost visible windowless control under a client point.
+  const void* HitTest(POINT p);
+  void SetAppCursor(bool busy);
+  void ApplyTexts();
+
+  HWND window_ = nullptr;
+  std::wstring landingAddress_;
+  int dpi_ = 96;
+  int tag_ = 0;  // once-only flag of the first activation
+  bool busyCursor_ = false;
+
+  // The controls, in design order.
+  TImage Image_Main, ImageMod1;
+  GlyphButton btnDownload;
+  std::shared_ptr<const Picture> ilBitmap_Toolbar_0;
+  TLabel lblTitolo, lblSottoTitolo, lblTesto1, lblLink;
+  TImage ImageMod2, ImageMod3;
+  HWND ProgressBar1 = nullptr;
+  TLabel lblInfoBar;
+  TImage Image_Main_EP, Image_Main_PREM;
+
+  WindowTexts texts_;  // the window's text fields and the settings' label values
+  UniqueFont formFont_, buttonFont_;
+};
+
+}  // namespace qf
