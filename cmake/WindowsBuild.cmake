@@ -76,4 +76,13 @@ target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
 target_link_options(QuarloFetchwell PRIVATE -municode -s)
 target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}")
 
+# The same program built against the end-to-end tests' landing site.
+set(FETCHWELL_E2E_PORT 18081 CACHE STRING "Loopback port of the end-to-end tests' landing site")
+add_executable(QuarloFetchwell_e2e WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
+target_include_directories(QuarloFetchwell_e2e PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(QuarloFetchwell_e2e PRIVATE fetchwell_windows)
+target_link_options(QuarloFetchwell_e2e PRIVATE -municode)
+target_compile_definitions(QuarloFetchwell_e2e PRIVATE
+  FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php")
+
 include(cmake/WindowsTests.cmake)

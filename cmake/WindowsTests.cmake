@@ -66,3 +66,11 @@ add_test(NAME windows_tests
 # Wine answers version queries on a file named iexplore.exe with its built-in
 # program's resource; the Internet Explorer probe test needs the real file read.
 fetchwell_wine_test(windows_tests "iexplore.exe=n")
+
+# End to end: the real program on a virtual display against a loopback site.
+add_executable(window_driver tests/e2e/window_driver.cpp)
+target_link_options(window_driver PRIVATE -municode)
+add_test(NAME window_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_window.py)
+fetchwell_wine_test(window_e2e)
+set_property(TEST window_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+add_dependencies(windows_tests QuarloFetchwell_e2e window_driver)

@@ -1,0 +1,128 @@
+"""Runs the real program under Wine on a virtual X display for end-to-end
+tests: a private Xvfb, the landing site on loopback, the window driver, and
+screenshots whose pixels the tests sample."""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+import landing_site
+
+BUILD = os.environ["FETCHWELL_BUILD_DIR"]
+PORT = int(os.environ.get("FETCHWELL_E2E_PORT", "18081"))
+SHOTS = os.path.join(BUILD, "e2e-screenshots")
+
+
+class Display:
+    """A private Xvfb; its number is chosen by Xvfb itself."""
+
+    def __init__(self, size="1280x1024x24"):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
+                                        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            self.name = ":" + f.readline().strip()
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+def parse(line):
+    """key=value pairs of one driver answer; values may hold spaces."""
+    fields = {}
+    for part in re.split(r" (?=\w+=)", line.strip()):
+        if "=" in part:
+            key, value = part.split("=", 1)
+            fields[key] = value
+    return fields
+
+
+class Screenshot:
+    def __init__(self, ppm_bytes, path):
+        # A binary PPM: "P6", width, height, maxval, each after blanks or
+        # comment lines, then one blank and the RGB bytes.
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while ppm_bytes[pos:pos + 1].isspace():
+                pos += 1
+            if ppm_bytes[pos:pos + 1] == b"#":
+                pos = ppm_bytes.index(b"\n", pos) + 1
+                continue
+            end = pos
+            while not ppm_bytes[end:end + 1].isspace():
+                end += 1
+            fields.append(ppm_bytes[pos:end])
+            pos = end
+        assert fields[0] == b"P6", fields[0]
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = ppm_bytes[pos + 1:]
+        self.path = path
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+
+def near(colour, expected, tolerance=40):
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+class Program:
+    """One run of the program in a Wine desktop, with its landing site."""
+
+    def __init__(self, display, site, exe="QuarloFetchwell_e2e.exe", desktop="1280x1024", extra_env=None):
+        self.display = display
+        self.site = site
+        self.env = dict(os.environ, DISPLAY=display.name, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        for key in ("http_proxy", "https_proxy", "HTTP_PROXY", "no_proxy"):
+            self.env.pop(key, None)
+        if extra_env:
+            self.env.update(extra_env)
+        self.exe = os.path.join(BUILD, exe)
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(["wine", "explorer", f"/desktop=e2e,{desktop}", self.exe], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+
+    def driver(self, *args, timeout=60):
+        out = subprocess.run(["wine", os.path.join(BUILD, "window_driver.exe"), *map(str, args)], env=self.env,
+                             capture_output=True, timeout=timeout, text=True, encoding="utf-8", errors="replace")
+        lines = [l for l in out.stdout.splitlines() if "=" in l]
+        return parse(lines[-1]) if lines else {}
+
+    def wait_caption(self, caption, ms=30000):
+        return self.driver("wait", caption, ms, timeout=ms / 1000 + 30)
+
+    def wait_shown(self, caption="Quarlo - Download", ms=30000):
+        """Waits until the window is shown with its caption: start-up is over."""
+        return self.driver("wait", caption, ms, "shown", timeout=ms / 1000 + 30)
+
+    def screenshot(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display.name], capture_output=True, check=True).stdout
+        png = os.path.join(SHOTS, name + ".png")
+        subprocess.run(["convert", "xwd:-", png], input=xwd, check=True)
+        ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, check=True).stdout
+        return Screenshot(ppm, png)
+
+    def close(self):
+        closed = False
+        try:
+            closed = self.driver("close", timeout=30).get("closed") == "1"
+            self.process.wait(timeout=20)
+        except Exception:
+            pass
+        if not closed:
+            # A window that will not close must not be found by the next run.
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, 9)
+            self.process.wait(timeout=10)
+
+
+def picture(kind, colour, size="96x24"):
+    """A solid picture of the given ImageMagick format, made on the spot."""
+    return subprocess.run(["convert", "-size", size, f"xc:{colour}", f"{kind}:-"], capture_output=True, check=True).stdout

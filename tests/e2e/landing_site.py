@@ -1,0 +1,77 @@
+"""A landing site for end-to-end runs of the program: the landing page, the
+pictures and the installer, all configurable by the test, and a log of every
+request in the order it arrived."""
+import http.server
+import threading
+import time
+
+
+class Site:
+    def __init__(self):
+        self.landing = b""           # body of the landing reply
+        self.landing_delay = 0.0     # seconds before the landing reply
+        self.files = {}              # path -> (status, body, headers)
+        self.log = []                # (method, path, body)
+        self.lock = threading.Lock()
+
+    def requests(self):
+        with self.lock:
+            return list(self.log)
+
+    def clear_log(self):
+        with self.lock:
+            self.log.clear()
+
+
+def settings_page(values, section="SETUP_DEPLOY_A"):
+    lines = [f"[{section}]"] + [f"{k}={v}" for k, v in values.items()]
+    return ("<html><head><title>Quarlo</title></head><BODY>\r\n" + "\r\n".join(lines) +
+            "\r\n</BODY></html>").encode("utf-8")
+
+
+def make_handler(site):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, *args):
+            pass
+
+        def answer(self, status, body, headers=()):
+            self.send_response(status)
+            for name, value in headers:
+                self.send_header(name, value)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def handle_any(self):
+            length = int(self.headers.get("Content-Length", "0") or "0")
+            body = self.rfile.read(length) if length else b""
+            with site.lock:
+                site.log.append((self.command, self.path, body))
+            if self.path == "/php/landing.php":
+                time.sleep(site.landing_delay)
+                self.answer(200, site.landing, [("Content-Type", "text/html; charset=utf-8")])
+                return
+            entry = site.files.get(self.path)
+            if entry is None:
+                self.answer(404, b"<html><body>404</body></html>", [("Content-Type", "text/html")])
+                return
+            status, payload, headers = entry
+            self.answer(status, payload, headers)
+
+        do_GET = handle_any
+        do_POST = handle_any
+
+    return Handler
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def serve(site, port):
+    server = Server(("127.0.0.1", port), make_handler(site))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server

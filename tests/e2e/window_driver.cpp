@@ -1,0 +1,240 @@
+// A small test driver for the download window, run under the same Wine
+// prefix as the program. Each command prints one line of key=value pairs.
+//
+//   wait <caption> <ms> [shown] waits for the window with the caption (and shown)
+//   info                       caption, client size and origin, button and bar
+//   click <x> <y>              a left click at client point x, y of the window
+//   press                      presses the download button (BM_CLICK)
+//   box <ms>                   waits for a message box, prints it, presses OK
+//   reactivate                 activates another window, then the program's
+//   close                      closes the program's window
+//   marker <path>              (no window) writes a file: proof of being started
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+const wchar_t kFormClass[] = L"TfrmSetupStart";
+
+// The program runs in the tests' virtual desktop "e2e", which may not exist
+// yet when the driver starts: join it as soon as it does.
+HWND FindForm() {
+  static bool joined = false;
+  if (!joined) {
+    if (HDESK desktop = ::OpenDesktopW(L"e2e", 0, FALSE, GENERIC_ALL)) joined = ::SetThreadDesktop(desktop) != FALSE;
+    if (!joined) return nullptr;
+  }
+  return ::FindWindowW(kFormClass, nullptr);
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[4096] = {};
+  ::GetWindowTextW(window, buffer, 4096);
+  return buffer;
+}
+
+// Escapes line breaks so that each answer stays on one line.
+std::string OneLine(const std::wstring& text) {
+  std::string out;
+  for (char c : Utf8(text)) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+// With `shown`, the window must also be visible: the design caption is the
+// same text as the final one, and only a shown window has finished starting.
+int Wait(const std::wstring& caption, DWORD ms, bool shown) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    HWND form = FindForm();
+    if (form && TextOf(form) == caption && (!shown || ::IsWindowVisible(form))) {
+      std::printf("found=1 visible=%d elapsed=%lu\n", ::IsWindowVisible(form) ? 1 : 0, ::GetTickCount() - start);
+      return 0;
+    }
+    if (::GetTickCount() - start > ms) {
+      std::printf("found=0 caption=%s\n", form ? OneLine(TextOf(form)).c_str() : "(none)");
+      return 1;
+    }
+    ::Sleep(20);
+  }
+}
+
+HWND Child(HWND form, const wchar_t* className) { return ::FindWindowExW(form, nullptr, className, nullptr); }
+
+int Info() {
+  HWND form = FindForm();
+  if (!form) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  RECT client;
+  ::GetClientRect(form, &client);
+  POINT origin{0, 0};
+  ::ClientToScreen(form, &origin);
+  const LONG style = ::GetWindowLongW(form, GWL_STYLE);
+  HWND button = Child(form, L"QuarloGlyphButton");
+  HWND bar = Child(form, L"msctls_progress32");
+  RECT b{};
+  if (button) {
+    ::GetWindowRect(button, &b);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&b), 2);
+  }
+  std::printf(
+      "found=1 caption=%s width=%ld height=%ld originx=%ld originy=%ld sizebox=%d maximizebox=%d minimizebox=%d "
+      "button=%ld,%ld,%ld,%ld buttonenabled=%d buttonchecked=%d bar=%d barpos=%d\n",
+      OneLine(TextOf(form)).c_str(), client.right, client.bottom, origin.x, origin.y, (style & WS_THICKFRAME) ? 1 : 0,
+      (style & WS_MAXIMIZEBOX) ? 1 : 0, (style & WS_MINIMIZEBOX) ? 1 : 0, b.left, b.top, b.right - b.left,
+      b.bottom - b.top, button && ::IsWindowEnabled(button) ? 1 : 0,
+      button ? static_cast<int>(::SendMessageW(button, BM_GETCHECK, 0, 0)) : -1,
+      bar && ::IsWindowVisible(bar) ? 1 : 0, bar ? static_cast<int>(::SendMessageW(bar, 0x0408 /*PBM_GETPOS*/, 0, 0)) : -1);
+  return 0;
+}
+
+int Click(int x, int y) {
+  HWND form = FindForm();
+  if (!form) return 1;
+  const LPARAM at = MAKELPARAM(x, y);
+  ::PostMessageW(form, WM_MOUSEMOVE, 0, at);
+  ::PostMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(form, WM_LBUTTONUP, 0, at);
+  std::printf("clicked=1\n");
+  return 0;
+}
+
+int Press() {
+  HWND form = FindForm();
+  HWND button = form ? Child(form, L"QuarloGlyphButton") : nullptr;
+  if (!button) return 1;
+  ::PostMessageW(button, BM_CLICK, 0, 0);
+  std::printf("pressed=1\n");
+  return 0;
+}
+
+struct BoxSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  wchar_t cls[64] = {};
+  ::GetClassNameW(window, cls, 64);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid == search->process && std::wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+  wchar_t cls[64] = {};
+  ::GetClassNameW(child, cls, 64);
+  if (std::wcscmp(cls, L"Static") == 0) {
+    const std::wstring text = TextOf(child);
+    if (!text.empty()) *reinterpret_cast<std::wstring*>(param) += text;
+  }
+  return TRUE;
+}
+
+int Box(DWORD ms) {
+  HWND form = FindForm();
+  if (!form) {
+    std::printf("box=0 form=0\n");
+    return 1;
+  }
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(form, &pid);
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    BoxSearch search{pid, nullptr};
+    ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      std::wstring text;
+      ::EnumChildWindows(search.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
+      // The icon is a Static control without text; the message is the one with text.
+      std::printf("box=1 caption=%s text=%s\n", OneLine(TextOf(search.found)).c_str(), OneLine(text).c_str());
+      HWND ok = ::GetDlgItem(search.found, IDOK);
+      if (!ok) ok = ::GetDlgItem(search.found, IDCANCEL);
+      ::PostMessageW(ok ? ok : search.found, ok ? BM_CLICK : WM_CLOSE, 0, 0);
+      return 0;
+    }
+    if (::GetTickCount() - start > ms) {
+      std::printf("box=0\n");
+      return 1;
+    }
+    ::Sleep(50);
+  }
+}
+
+int Reactivate() {
+  HWND form = FindForm();
+  if (!form) return 1;
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  ::SetActiveWindow(other);
+  MSG msg;
+  for (int i = 0; i < 20; ++i) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(25);
+  }
+  ::SetForegroundWindow(form);
+  ::DestroyWindow(other);
+  std::printf("reactivated=1\n");
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    // Started without a command (by the shell, for instance): leave a marker
+    // next to the driver so that a test can tell it was started.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring marker = self;
+    marker = marker.substr(0, marker.find_last_of(L'\\')) + L"\\driver-started.txt";
+    HANDLE file = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    return 0;
+  }
+  const std::wstring command = argv[1];
+  if (command == L"wait" && argc >= 4)
+    return Wait(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 && std::wstring(argv[4]) == L"shown");
+  if (command == L"info") return Info();
+  if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
+  if (command == L"press") return Press();
+  if (command == L"box" && argc >= 3) return Box(static_cast<DWORD>(_wtoi(argv[2])));
+  if (command == L"reactivate") return Reactivate();
+  if (command == L"close") {
+    // Closes the window and waits until it is gone, so that the next run
+    // never finds this one.
+    HWND form = FindForm();
+    if (!form) {
+      std::printf("closed=0\n");
+      return 1;
+    }
+    ::PostMessageW(form, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 500 && ::IsWindow(form); ++i) ::Sleep(20);
+    std::printf("closed=%d\n", ::IsWindow(form) ? 0 : 1);
+    return ::IsWindow(form) ? 1 : 0;
+  }
+  std::printf("unknown command\n");
+  return 2;
+}
