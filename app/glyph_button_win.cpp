@@ -167,24 +167,31 @@ void GlyphButton::Paint(HDC target) {
     ::Rectangle(dc.get(), 0, 0, width, height);
   }
 
-  const int glyphSide = std::min(::MulDiv(32, dpi_, 96), height - ::MulDiv(8, dpi_, 96));
-  const int margin = ::MulDiv(6, dpi_, 96);
-  int textLeft = margin;
-  if (glyph_ && glyphSide > 0) {
+  // Glyph at the left with the caption beside it, the pair centred on the
+  // face as far as the caption allows; a caption too long is cut with "...".
+  SelectGuard fontGuard(dc.get(), font_ ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(DEFAULT_GUI_FONT));
+  const int margin = ::MulDiv(4, dpi_, 96);
+  const int spacing = ::MulDiv(4, dpi_, 96);
+  const int glyphSide = glyph_ ? std::max(0, std::min(::MulDiv(32, dpi_, 96), height - ::MulDiv(8, dpi_, 96))) : 0;
+  RECT measure{0, 0, 0, 0};
+  ::DrawTextW(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &measure,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  const int glyphPart = glyphSide > 0 ? glyphSide + spacing : 0;
+  const int content = glyphPart + static_cast<int>(measure.right);
+  const int left = std::max(margin, (width - content) / 2);
+  if (glyphSide > 0) {
     if (!glyphCache_) glyphCache_ = glyph_->Render(glyphSide, glyphSide);
     if (glyphCache_) {
       UniqueMemoryDc glyphDc(::CreateCompatibleDC(target));
       SelectGuard glyphGuard(glyphDc.get(), glyphCache_.get());
       BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(enabled ? 255 : 110), AC_SRC_ALPHA};
-      ::GdiAlphaBlend(dc.get(), margin, (height - glyphSide) / 2, glyphSide, glyphSide, glyphDc.get(), 0, 0,
+      ::GdiAlphaBlend(dc.get(), left, (height - glyphSide) / 2, glyphSide, glyphSide, glyphDc.get(), 0, 0,
                       glyphSide, glyphSide, blend);
     }
-    textLeft = margin * 2 + glyphSide;
   }
-  SelectGuard fontGuard(dc.get(), font_ ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(DEFAULT_GUI_FONT));
   ::SetBkMode(dc.get(), TRANSPARENT);
   ::SetTextColor(dc.get(), enabled ? ::GetSysColor(COLOR_WINDOWTEXT) : ::GetSysColor(COLOR_GRAYTEXT));
-  RECT text{textLeft, 0, width - margin, height};
+  RECT text{left + glyphPart, 0, width - margin, height};
   ::DrawTextW(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   if (::GetFocus() == window_) {

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/artwork_win.h"
+#include "app/message_pump_win.h"
 #include "common/app_error.h"
 #include "common/text.h"
 #include "landing/landing_request_win.h"
@@ -19,7 +20,7 @@ namespace {
 
 const wchar_t kFormClass[] = L"TfrmSetupStart";
 constexpr UINT kActivateMessage = WM_APP + 1;  // first activation, after the pending paint
-constexpr UINT_PTR kTimer1 = 1;
+
 constexpr UINT kTimer1IntervalMs = 3000;
 constexpr int kDownloadButtonId = 88;
 constexpr int kProgressBarId = 89;
@@ -59,18 +60,6 @@ TImage MakeImage(DesignBounds bounds, bool fillsClient, bool visible) {
   image.fillsClient = fillsClient;
   image.visible = visible;
   return image;
-}
-
-void ProcessPendingMessages() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
 }
 
 }  // namespace
@@ -150,6 +139,14 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddre
   ::SendMessageW(ProgressBar1, PBM_SETPOS, 30, 0);
   ::SendMessageW(ProgressBar1, PBM_SETBARCOLOR, 0, RGB(0xFF, 0xFF, 0x00));
   ::SendMessageW(ProgressBar1, PBM_SETBKCOLOR, 0, RGB(0xFF, 0x00, 0x00));
+
+  HttpClientSettings http;
+  http.userAgent = kBrowserUserAgent;
+  myHTTP = std::make_unique<HttpClient>(http);
+  myHTTP->SetProgressHandler([this](std::int64_t total, std::int64_t read) {
+    bool abort = false;
+    myHTTPReceiveData(total, read, abort);
+  });
 
   ApplyDpi(DpiForWindow(window_));
   // Centred on the primary screen, never left of or above its top-left corner.
@@ -236,7 +233,7 @@ void TfrmSetupStart::FormActivate() {
   for (int i = 0; i < 3; ++i)
     if (!links[i]->empty()) LoadRemotePicture(*banners[i], *links[i]);
   ::SetWindowTextW(window_, kCaptionReady);
-  ::SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
+  ::SetTimer(window_, kTimer1Id, kTimer1IntervalMs, nullptr);
 }
 
 void TfrmSetupStart::Timer1Timer() {
@@ -274,24 +271,6 @@ void TfrmSetupStart::lblLinkClick() {
   ProcessPendingMessages();
   SetAppCursor(false);
 }
-
-void TfrmSetupStart::btnDownloadClick() {
-  ::EnableWindow(btnDownload.Handle(), FALSE);
-  lblInfoBar.state = {L"", true};
-  ::InvalidateRect(window_, nullptr, FALSE);
-  ProcessPendingMessages();
-  ::KillTimer(window_, kTimer1);
-  // The download itself is not built yet: without an installer the user is
-  // told so, as when the settings give no installer address.
-  ::MessageBoxW(window_,
-                AppMessageText(L"Impossibile scaricare il programma, provare a disattivare l'Antivirus o il FireWall",
-                               L"QUARLO")
-                    .c_str(),
-                L"Warning", MB_OK | MB_ICONWARNING);
-  ::EnableWindow(btnDownload.Handle(), TRUE);
-}
-
-void TfrmSetupStart::myHTTPReceiveData(std::int64_t, std::int64_t, bool&) {}
 
 void TfrmSetupStart::ApplyDpi(int dpi) {
   dpi_ = dpi;
@@ -448,7 +427,7 @@ LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Guarded([this] { FormActivate(); });
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1) Guarded([this] { Timer1Timer(); });
+      if (wParam == kTimer1Id) Guarded([this] { Timer1Timer(); });
       return 0;
     case WM_LBUTTONUP:
       if (HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == &lblLink) Guarded([this] { lblLinkClick(); });

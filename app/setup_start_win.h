@@ -59,6 +59,8 @@ class TfrmSetupStart {
   void Timer1Timer();
   void lblLinkClick();
   void btnDownloadClick();
+  bool DownloadSetupToFile(const std::wstring& path);
+  void LaunchInstaller(const std::wstring& path);
   void myHTTPReceiveData(std::int64_t total, std::int64_t read, bool& abort);
 
   // Runs a handler; an error that escapes it is shown in the default error box.
@@ -76,6 +78,13 @@ class TfrmSetupStart {
   const void* HitTest(POINT p);
   void SetAppCursor(bool busy);
   void ApplyTexts();
+  void SetInfoBar(const std::wstring& caption);
+  void SetProgress(int percent);
+
+  // The download's paths, computed again at every click.
+  std::wstring K_GLOBAL_DIR_LOCALE_TEMP, sDownloadFilePathTemp;
+
+  static constexpr UINT_PTR kTimer1Id = 1;
 
   HWND window_ = nullptr;
   std::wstring landingAddress_;
@@ -92,6 +101,8 @@ class TfrmSetupStart {
   HWND ProgressBar1 = nullptr;
   TLabel lblInfoBar;
   TImage Image_Main_EP, Image_Main_PREM;
+
+  std::unique_ptr<HttpClient> myHTTP;  // the installer download's client, cookies kept for the window's life
 
   WindowTexts texts_;  // the window's text fields and the settings' label values
   UniqueFont formFont_, buttonFont_;

@@ -25,15 +25,19 @@ target_link_libraries(fetchwell_delayload INTERFACE ${delay_libs} delayimp)
 
 # The Windows side of every part, on top of the portable logic.
 add_library(fetchwell_windows STATIC
+  app/app_message_win.cpp
   app/artwork_win.cpp
   app/glyph_button_win.cpp
   app/process_start_win.cpp
+  app/setup_download_win.cpp
   app/setup_start_win.cpp
   landing/landing_request_win.cpp
+  platform/file_system.cpp
   platform/http_client.cpp
   platform/module_path.cpp
   platform/picture.cpp
   platform/registry.cpp
+  platform/staged_file.cpp
   platform/system_ansi_codec.cpp
   platform/text_conversion.cpp
   platform/version_info.cpp

@@ -61,7 +61,9 @@ std::wstring ReadIniValueFromStream(MemoryStream& stream, std::wstring_view sect
   stream.Seek(0);
   const std::string text = stream.ReadToEnd();
   const std::vector<std::string> lines = SplitIniLines(text);
-  const std::string header = "[" + codec.ToAnsi(section) + "]";
+  std::string header;
+  header.reserve(section.size() + 2);
+  header.append(1, '[').append(codec.ToAnsi(section)).append(1, ']');
 
   std::size_t i = 0;
   while (i < lines.size() && !SameHeader(lines[i], header)) ++i;

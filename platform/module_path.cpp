@@ -24,9 +24,4 @@ std::wstring SystemFolder() {
   return std::wstring(buffer, n);
 }
 
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace qf

@@ -6,6 +6,4 @@ namespace qf {
 std::wstring OwnExecutablePath();
 // The system folder (for example C:\windows\system32), without a trailing "\".
 std::wstring SystemFolder();
-// True when a file, not a folder, exists at the path.
-bool FileExists(const std::wstring& path);
 }  // namespace qf

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/text.h"
+#include "platform/file_system.h"
 #include "platform/module_path.h"
 #include "platform/registry.h"
 #include "platform/unique_handle.h"

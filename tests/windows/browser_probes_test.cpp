@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/app_error.h"
+#include "platform/file_system.h"
 #include "platform/module_path.h"
 #include "profile/browser_probes_win.h"
 #include "profile/my_exe_info_win.h"

@@ -1,0 +1,16 @@
+#pragma once
+// The program's own message boxes: "QUARLO", an empty line, the message.
+#include <windows.h>
+
+#include <string>
+
+namespace qf {
+
+enum class BoxKind { Warning, Error };
+
+// Shows a modal box of the kind (its icon and the caption "Warning" or
+// "Error") with the buttons (MB_OK and the like) and returns the button
+// pressed (IDOK and the like).
+int ShowAppMessage(HWND owner, const std::wstring& message, const std::wstring& title, BoxKind kind, UINT buttons);
+
+}  // namespace qf
