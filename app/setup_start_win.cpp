@@ -407,6 +407,20 @@ LRESULT CALLBACK TfrmSetupStart::Proc(HWND window, UINT message, WPARAM wParam, 
 }
 
 LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The info bar has no window of its own, so its text cannot be read the
+  // usual way: on request it is sent to the asking window as WM_COPYDATA.
+  static const UINT infoBarQuery = ::RegisterWindowMessageW(kInfoBarQueryMessage);
+  if (message == infoBarQuery && infoBarQuery != 0) {
+    HWND asker = reinterpret_cast<HWND>(wParam);
+    if (!::IsWindow(asker)) return 0;
+    const std::wstring& text = lblInfoBar.state.caption;
+    COPYDATASTRUCT data{kInfoBarQueryMessageId, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(text.data())};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(window_), reinterpret_cast<LPARAM>(&data),
+                          SMTO_ABORTIFHUNG, 2000, &ignored);
+    return lblInfoBar.state.visible ? 1 : 2;
+  }
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;

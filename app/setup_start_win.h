@@ -17,6 +17,12 @@
 
 namespace qf {
 
+// A registered message that asks the window for its info bar text: wParam is
+// the window that receives the text as WM_COPYDATA (dwData
+// kInfoBarQueryMessageId). The reply is 1 when the info bar is visible.
+inline constexpr wchar_t kInfoBarQueryMessage[] = L"QuarloFetchwell.InfoBarText";
+inline constexpr ULONG_PTR kInfoBarQueryMessageId = 0x51424946;
+
 struct DesignBounds {
   int left, top, width, height;  // client pixels at 96 DPI
 };

@@ -67,6 +67,11 @@ class Screenshot:
         return tuple(self.pixels[i:i + 3])
 
 
+def windows_path(unix_path):
+    """The path under Wine's drive Z:, which maps the Unix root."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
 def near(colour, expected, tolerance=40):
     return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
 
@@ -74,7 +79,12 @@ def near(colour, expected, tolerance=40):
 class Program:
     """One run of the program in a Wine desktop, with its landing site."""
 
-    def __init__(self, display, site, exe="QuarloFetchwell_e2e.exe", desktop="1280x1024", extra_env=None):
+    def __init__(self, display, site, exe="QuarloFetchwell_e2e.exe", desktop="1280x1024", extra_env=None,
+                 changes=(), cwd=None):
+        """Starts the program in the tests' virtual desktop. Wine sets TEMP
+        and TMP itself, so the program's own environment is given as changes
+        ("NAME=VALUE" sets, "-NAME" removes), applied by the driver that
+        starts it; cwd is the program's current folder (a Unix path)."""
         self.display = display
         self.site = site
         self.env = dict(os.environ, DISPLAY=display.name, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
@@ -84,7 +94,9 @@ class Program:
             self.env.update(extra_env)
         self.exe = os.path.join(BUILD, exe)
         self.started = time.monotonic()
-        self.process = subprocess.Popen(["wine", "explorer", f"/desktop=e2e,{desktop}", self.exe], env=self.env,
+        launch = [windows_path(os.path.join(BUILD, "window_driver.exe")), "launch", windows_path(self.exe),
+                  windows_path(cwd or BUILD), *changes]
+        self.process = subprocess.Popen(["wine", "explorer", f"/desktop=e2e,{desktop}", *launch], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def driver(self, *args, timeout=60):
@@ -99,6 +111,9 @@ class Program:
     def wait_shown(self, caption="Quarlo - Download", ms=30000):
         """Waits until the window is shown with its caption: start-up is over."""
         return self.driver("wait", caption, ms, "shown", timeout=ms / 1000 + 30)
+
+    def info_bar(self):
+        return self.driver("infobar")
 
     def screenshot(self, name):
         os.makedirs(SHOTS, exist_ok=True)

@@ -2,6 +2,7 @@
 pictures and the installer, all configurable by the test, and a log of every
 request in the order it arrived."""
 import http.server
+import sys
 import threading
 import time
 
@@ -36,6 +37,12 @@ def make_handler(site):
         def log_message(self, *args):
             pass
 
+        def head(self, status, headers):
+            self.send_response(status)
+            for name, value in headers:
+                self.send_header(name, value)
+            self.end_headers()
+
         def answer(self, status, body, headers=()):
             self.send_response(status)
             for name, value in headers:
@@ -57,6 +64,9 @@ def make_handler(site):
             if entry is None:
                 self.answer(404, b"<html><body>404</body></html>", [("Content-Type", "text/html")])
                 return
+            if callable(entry):
+                entry(self)  # a test's own way of answering
+                return
             status, payload, headers = entry
             self.answer(status, payload, headers)
 
@@ -70,8 +80,48 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
+    def handle_error(self, request, client_address):
+        # A client that goes away (the program giving up, or closing) is
+        # part of the tests, not a fault of the site.
+        if isinstance(sys.exc_info()[1], (ConnectionError, TimeoutError)):
+            return
+        super().handle_error(request, client_address)
+
 
 def serve(site, port):
     server = Server(("127.0.0.1", port), make_handler(site))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+# Ways of answering a request, for Site.files entries.
+
+def in_blocks(body, block=64 * 1024, delay=0.0, length=True):
+    """200 with the body in blocks; with length=False it is chunked."""
+    def answer(handler):
+        handler.head(200, [("Content-Length", str(len(body)))] if length else [("Transfer-Encoding", "chunked")])
+        for i in range(0, len(body), block):
+            piece = body[i:i + block]
+            handler.wfile.write(piece if length else b"%x\r\n%s\r\n" % (len(piece), piece))
+            handler.wfile.flush()
+            if delay:
+                time.sleep(delay)
+        if not length:
+            handler.wfile.write(b"0\r\n\r\n")
+    return answer
+
+
+def cut_after(body, sent, silence=0.0):
+    """Announces the whole body, sends the first bytes, stays silent for a
+    while and then drops the connection."""
+    def answer(handler):
+        handler.head(200, [("Content-Length", str(len(body)))])
+        handler.wfile.write(body[:sent])
+        handler.wfile.flush()
+        time.sleep(silence)
+        handler.close_connection = True
+        try:
+            handler.connection.shutdown(2)
+        except OSError:
+            pass
+    return answer

@@ -8,12 +8,18 @@
 //   box <ms>                   waits for a message box, prints it, presses OK
 //   reactivate                 activates another window, then the program's
 //   close                      closes the program's window
-//   marker <path>              (no window) writes a file: proof of being started
+//   infobar                    the info bar's text and visibility
+//   launch <exe> <cwd> [NAME=VALUE | -NAME]...
+//                              starts the program with that environment and
+//                              folder, and waits until its window exists
+//   (no command)               writes driver-started.txt beside itself
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -200,6 +206,101 @@ int Reactivate() {
   return 0;
 }
 
+
+// The info bar text, asked of the program and received as WM_COPYDATA.
+std::wstring g_infoBar;
+bool g_infoBarReceived = false;
+
+LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == 0x51424946) {
+      g_infoBar.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+      g_infoBarReceived = true;
+    }
+    return TRUE;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int InfoBar() {
+  HWND form = FindForm();
+  if (!form) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ReceiverProc;
+  wc.lpszClassName = L"InfoBarReceiver";
+  ::RegisterClassW(&wc);
+  HWND receiver = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const UINT query = ::RegisterWindowMessageW(L"QuarloFetchwell.InfoBarText");
+  DWORD_PTR visible = 0;
+  const bool answered = ::SendMessageTimeoutW(form, query, reinterpret_cast<WPARAM>(receiver), 0, SMTO_NORMAL, 20000,
+                                              &visible) != 0;
+  ::DestroyWindow(receiver);
+  if (!answered || !g_infoBarReceived) {
+    std::printf("found=1 answered=0\n");
+    return 1;
+  }
+  std::printf("found=1 answered=1 infobarvisible=%d infobar=%s\n", visible == 1 ? 1 : 0, OneLine(g_infoBar).c_str());
+  return 0;
+}
+
+// An environment block from this process's own environment with the
+// changes applied: NAME=VALUE sets, -NAME removes.
+std::vector<wchar_t> EnvironmentWith(int count, wchar_t** changes) {
+  std::map<std::wstring, std::wstring> vars;  // sorted, as Windows wants it
+  wchar_t* block = ::GetEnvironmentStringsW();
+  for (const wchar_t* p = block; *p; p += std::wcslen(p) + 1) {
+    const std::wstring entry = p;
+    const std::size_t eq = entry.find(L'=', 1);
+    if (eq != std::wstring::npos) vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  ::FreeEnvironmentStringsW(block);
+  for (int i = 0; i < count; ++i) {
+    const std::wstring change = changes[i];
+    if (!change.empty() && change[0] == L'-') {
+      for (auto it = vars.begin(); it != vars.end();)
+        it = _wcsicmp(it->first.c_str(), change.c_str() + 1) == 0 ? vars.erase(it) : std::next(it);
+    } else if (const std::size_t eq = change.find(L'='); eq != std::wstring::npos) {
+      const std::wstring name = change.substr(0, eq);
+      for (auto it = vars.begin(); it != vars.end();)
+        it = _wcsicmp(it->first.c_str(), name.c_str()) == 0 ? vars.erase(it) : std::next(it);
+      vars[name] = change.substr(eq + 1);
+    }
+  }
+  std::vector<wchar_t> out;
+  for (const auto& [name, value] : vars) {
+    const std::wstring entry = name + L"=" + value;
+    out.insert(out.end(), entry.begin(), entry.end());
+    out.push_back(L'\0');
+  }
+  out.push_back(L'\0');
+  return out;
+}
+
+int Launch(const wchar_t* exe, const wchar_t* folder, int count, wchar_t** changes) {
+  std::vector<wchar_t> environment = EnvironmentWith(count, changes);
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment.data(), folder, &startup, &process)) {
+    std::printf("launched=0 error=%lu\n", ::GetLastError());
+    return 1;
+  }
+  // Stay until the window exists: the virtual desktop lives while we do.
+  for (int i = 0; i < 3000 && !FindForm(); ++i) {
+    if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  std::printf("launched=1\n");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -218,6 +319,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"wait" && argc >= 4)
     return Wait(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 && std::wstring(argv[4]) == L"shown");
   if (command == L"info") return Info();
+  if (command == L"infobar") return InfoBar();
+  if (command == L"launch" && argc >= 4) return Launch(argv[2], argv[3], argc - 4, argv + 4);
   if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"press") return Press();
   if (command == L"box" && argc >= 3) return Box(static_cast<DWORD>(_wtoi(argv[2])));
