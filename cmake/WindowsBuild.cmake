@@ -89,4 +89,8 @@ target_link_options(QuarloFetchwell_e2e PRIVATE -municode)
 target_compile_definitions(QuarloFetchwell_e2e PRIVATE
   FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php")
 
+# The installer the demo landing site serves (scripts/run.sh).
+add_executable(demo_installer WIN32 demo/demo_installer.cpp)
+target_link_options(demo_installer PRIVATE -municode -s)
+
 include(cmake/WindowsTests.cmake)

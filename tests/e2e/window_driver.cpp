@@ -30,7 +30,10 @@ const wchar_t kFormClass[] = L"TfrmSetupStart";
 HWND FindForm() {
   static bool joined = false;
   if (!joined) {
-    if (HDESK desktop = ::OpenDesktopW(L"e2e", 0, FALSE, GENERIC_ALL)) joined = ::SetThreadDesktop(desktop) != FALSE;
+    wchar_t name[64] = L"e2e";  // FETCHWELL_DESKTOP names another
+    const DWORD n = ::GetEnvironmentVariableW(L"FETCHWELL_DESKTOP", name, 64);
+    if (n == 0 || n >= 64) ::lstrcpyW(name, L"e2e");
+    if (HDESK desktop = ::OpenDesktopW(name, 0, FALSE, GENERIC_ALL)) joined = ::SetThreadDesktop(desktop) != FALSE;
     if (!joined) return nullptr;
   }
   return ::FindWindowW(kFormClass, nullptr);
