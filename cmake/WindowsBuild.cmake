@@ -3,10 +3,14 @@
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-# DLLs outside the loader's known set are delay-loaded, and only ever from the
+# Every DLL but kernel32 and msvcrt is delay-loaded, and only ever from the
 # system folder (see app/process_start_win.cpp): a DLL of the same name
-# planted next to the downloaded program is never picked up.
-set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32)
+# planted next to the downloaded program is never picked up. Even known DLLs
+# such as user32 are delay-loaded, because what they import themselves is
+# resolved at process start, before the search path can be locked; under
+# Wine, user32 imports version.dll. A function missing from a .def file links
+# statically and the import_table test names the DLL.
+set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32 user32 gdi32 advapi32 shell32 ole32)
 set(delay_libs)
 foreach(dll ${FETCHWELL_DELAYLOAD_DLLS})
   set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)

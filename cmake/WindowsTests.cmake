@@ -78,7 +78,19 @@ target_link_options(test_installer PRIVATE -municode)
 add_test(NAME download_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_download.py)
 fetchwell_wine_test(download_e2e)
 set_property(TEST download_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+# DLL planting: a marker DLL planted under system names, and a careless
+# loader as the control; the static import table checked by objdump.
+add_library(planted_dll MODULE tests/fixtures/planted_dll.cpp)
+set_target_properties(planted_dll PROPERTIES PREFIX "")
+add_executable(plain_loader tests/fixtures/plain_loader.cpp)
+target_link_options(plain_loader PRIVATE -municode)
+add_test(NAME planting_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_planting.py)
+fetchwell_wine_test(planting_e2e)
+set_property(TEST planting_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+add_test(NAME import_table COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.py
+         $<TARGET_FILE:QuarloFetchwell> $<TARGET_FILE:QuarloFetchwell_e2e>)
+
 add_executable(bench_http_fetch tests/bench/http_fetch.cpp)
 target_link_libraries(bench_http_fetch PRIVATE fetchwell_windows)
 target_link_options(bench_http_fetch PRIVATE -municode)
-add_dependencies(windows_tests QuarloFetchwell_e2e window_driver test_installer bench_http_fetch)
+add_dependencies(windows_tests QuarloFetchwell_e2e window_driver test_installer bench_http_fetch planted_dll plain_loader)

@@ -97,7 +97,7 @@ class Program:
         launch = [windows_path(os.path.join(BUILD, "window_driver.exe")), "launch", windows_path(self.exe),
                   windows_path(cwd or BUILD), *changes]
         self.process = subprocess.Popen(["wine", "explorer", f"/desktop=e2e,{desktop}", *launch], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+                                        stdout=subprocess.DEVNULL, stderr=open(os.environ.get("E2E_STDERR", os.devnull), "w"), start_new_session=True)
 
     def driver(self, *args, timeout=60):
         out = subprocess.run(["wine", os.path.join(BUILD, "window_driver.exe"), *map(str, args)], env=self.env,
