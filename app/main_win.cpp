@@ -6,6 +6,9 @@
 #include "app/setup_start_win.h"
 #include "platform/picture.h"
 
+#ifndef FETCHWELL_INSTALLER_PUBLISHER
+#define FETCHWELL_INSTALLER_PUBLISHER L""
+#endif
 #ifndef FETCHWELL_LANDING_URL
 #define FETCHWELL_LANDING_URL L"http://localhost:81/php/landing.php"
 #endif
@@ -24,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const qf::GdiplusSession gdiplus;
 
   qf::TfrmSetupStart frmSetupStart;
-  if (!frmSetupStart.Create(instance, FETCHWELL_LANDING_URL)) return 1;
+  if (!frmSetupStart.Create(instance, FETCHWELL_LANDING_URL, FETCHWELL_INSTALLER_PUBLISHER)) return 1;
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

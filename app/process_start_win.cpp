@@ -14,10 +14,10 @@ namespace {
 // system's own first.
 const wchar_t* const kDelayLoadedDlls[] = {L"advapi32.dll", L"user32.dll",  L"gdi32.dll",    L"shell32.dll",
                                            L"ole32.dll",    L"version.dll", L"netapi32.dll", L"winhttp.dll",
-                                           L"gdiplus.dll",  L"comctl32.dll"};
+                                           L"gdiplus.dll",  L"comctl32.dll", L"wintrust.dll"};
 // DLLs that system DLLs themselves load late by bare name (Wine's GDI+
-// delay-loads windowscodecs.dll, its WinHTTP crypt32.dll). Loaded here by full path, best effort, so
-// that those later loads find them in the process.
+// delay-loads windowscodecs.dll, its WinHTTP crypt32.dll). Loaded here by
+// full path, best effort, so that those later loads find them in the process.
 const wchar_t* const kPulledInDlls[] = {L"windowscodecs.dll", L"uxtheme.dll", L"crypt32.dll"};
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "common/app_error.h"
 #include "common/text.h"
 #include "platform/file_system.h"
+#include "platform/publisher_check.h"
 #include "platform/staged_file.h"
 
 namespace qf {
@@ -53,18 +54,32 @@ void TfrmSetupStart::btnDownloadClick() {
   const std::optional<std::wstring> path = SafeInstallerPathFor(K_GLOBAL_DIR_LOCALE_TEMP, texts_.sDownloadFileBuild);
   sDownloadFilePathTemp = path ? *path : InstallerPathFor(K_GLOBAL_DIR_LOCALE_TEMP, texts_.sDownloadFileBuild);
 
-  if (path && FileExists(*path)) {
-    LaunchInstaller(*path);
-    return;  // the button stays disabled
-  }
+  // A stored installer the publisher pin refuses has been removed by
+  // LaunchIfTrusted and is downloaded anew.
+  if (path && FileExists(*path) && LaunchIfTrusted(*path)) return;  // the button stays disabled
   if (texts_.sDownloadSetupLink.empty()) {
     ShowAppMessage(window_, kNoAddressMessage, kAppMessageTitle, BoxKind::Warning, MB_OK);
-  } else if (path && DownloadSetupToFile(*path)) {
-    LaunchInstaller(*path);
+  } else if (path && DownloadSetupToFile(*path) && LaunchIfTrusted(*path)) {
+    // started
   } else {
     ShowAppMessage(window_, kDownloadFailedMessage, kAppMessageTitle, BoxKind::Error, MB_OK);
   }
   ::EnableWindow(btnDownload.Handle(), TRUE);
+}
+
+bool TfrmSetupStart::LaunchIfTrusted(const std::wstring& path) {
+  if (!publisherPinned_) {
+    LaunchInstaller(path);
+    return true;
+  }
+  // Held open against writing from the check until the shell has started it.
+  UniqueFile held = publisherPin_ ? OpenIfSignedBy(path, *publisherPin_) : UniqueFile();
+  if (!held) {
+    ::DeleteFileW(path.c_str());
+    return false;
+  }
+  LaunchInstaller(path);
+  return true;
 }
 
 void TfrmSetupStart::LaunchInstaller(const std::wstring& path) {

@@ -102,8 +102,10 @@ TfrmSetupStart::~TfrmSetupStart() {
   if (window_) ::DestroyWindow(window_);
 }
 
-bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddress) {
+bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddress, const std::wstring& publisher) {
   landingAddress_ = landingAddress;
+  publisherPinned_ = !publisher.empty();
+  publisherPin_ = ParseThumbprint(publisher);
   GlyphButton::RegisterClass(instance);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;

@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/glyph_button_win.h"
 #include "app/window_rules.h"
+#include "common/sha256.h"
 #include "platform/gdi_objects.h"
 #include "platform/http_client.h"
 #include "platform/picture.h"
@@ -50,7 +52,9 @@ class TfrmSetupStart {
   TfrmSetupStart();
   ~TfrmSetupStart();
   // Creates the window, runs FormCreate and shows it.
-  bool Create(HINSTANCE instance, const std::wstring& landingAddress);
+  // publisher: the build's installer publisher pin (a SHA-256 thumbprint),
+  // or empty to start installers without that check.
+  bool Create(HINSTANCE instance, const std::wstring& landingAddress, const std::wstring& publisher);
   HWND Handle() const { return window_; }
 
   // Fetches a picture and shows it in the control; never reports a failure.
@@ -67,6 +71,9 @@ class TfrmSetupStart {
   void btnDownloadClick();
   bool DownloadSetupToFile(const std::wstring& path);
   void LaunchInstaller(const std::wstring& path);
+  // Starts the installer at the path, when the publisher pin allows it;
+  // false (and the file removed) when the pin refuses it.
+  bool LaunchIfTrusted(const std::wstring& path);
   void myHTTPReceiveData(std::int64_t total, std::int64_t read, bool& abort);
 
   // Runs a handler; an error that escapes it is shown in the default error box.
@@ -94,6 +101,8 @@ class TfrmSetupStart {
 
   HWND window_ = nullptr;
   std::wstring landingAddress_;
+  bool publisherPinned_ = false;
+  std::optional<Sha256Digest> publisherPin_;  // empty when pinned: nothing matches
   int dpi_ = 96;
   int tag_ = 0;  // once-only flag of the first activation
   bool busyCursor_ = false;

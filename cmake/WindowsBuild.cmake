@@ -10,7 +10,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # resolved at process start, before the search path can be locked; under
 # Wine, user32 imports version.dll. A function missing from a .def file links
 # statically and the import_table test names the DLL.
-set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32 user32 gdi32 advapi32 shell32 ole32)
+set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32 wintrust user32 gdi32 advapi32 shell32 ole32)
 set(delay_libs)
 foreach(dll ${FETCHWELL_DELAYLOAD_DLLS})
   set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
@@ -40,6 +40,7 @@ add_library(fetchwell_windows STATIC
   platform/http_client.cpp
   platform/module_path.cpp
   platform/picture.cpp
+  platform/publisher_check.cpp
   platform/registry.cpp
   platform/staged_file.cpp
   platform/system_ansi_codec.cpp
@@ -82,9 +83,11 @@ set_source_files_properties(resources/app.rc PROPERTIES OBJECT_DEPENDS
 set_source_files_properties(resources/artwork.rc PROPERTIES OBJECT_DEPENDS "${artwork_files}")
 target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
 target_link_options(QuarloFetchwell PRIVATE -municode -s)
-target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}")
+target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}"
+  FETCHWELL_INSTALLER_PUBLISHER=L"${installer_publisher_hex}")
 
-# The same program built against the end-to-end tests' landing site.
+# The same program built against the end-to-end tests' landing site, and a
+# variant pinned to the tests' own signing certificate.
 set(FETCHWELL_E2E_PORT 18081 CACHE STRING "Loopback port of the end-to-end tests' landing site")
 add_executable(QuarloFetchwell_e2e WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
 target_include_directories(QuarloFetchwell_e2e PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
@@ -92,6 +95,14 @@ target_link_libraries(QuarloFetchwell_e2e PRIVATE fetchwell_windows)
 target_link_options(QuarloFetchwell_e2e PRIVATE -municode)
 target_compile_definitions(QuarloFetchwell_e2e PRIVATE
   FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php")
+file(SHA256 ${CMAKE_SOURCE_DIR}/tests/fixtures/signing/pinned.der e2e_publisher)
+add_executable(QuarloFetchwell_e2e_pinned WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
+target_include_directories(QuarloFetchwell_e2e_pinned PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(QuarloFetchwell_e2e_pinned PRIVATE fetchwell_windows)
+target_link_options(QuarloFetchwell_e2e_pinned PRIVATE -municode)
+target_compile_definitions(QuarloFetchwell_e2e_pinned PRIVATE
+  FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php"
+  FETCHWELL_INSTALLER_PUBLISHER=L"${e2e_publisher}")
 
 # The installer the demo landing site serves (scripts/run.sh).
 add_executable(demo_installer WIN32 demo/demo_installer.cpp)

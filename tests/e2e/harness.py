@@ -97,7 +97,13 @@ class Program:
         launch = [windows_path(os.path.join(BUILD, "window_driver.exe")), "launch", windows_path(self.exe),
                   windows_path(cwd or BUILD), *changes]
         self.process = subprocess.Popen(["wine", "explorer", f"/desktop=e2e,{desktop}", *launch], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=open(os.environ.get("E2E_STDERR", os.devnull), "w"), start_new_session=True)
+                                        stdout=subprocess.DEVNULL, stderr=self._stderr(), start_new_session=True)
+
+    @staticmethod
+    def _stderr():
+        """The program's Wine messages go to E2E_STDERR when it names a file."""
+        path = os.environ.get("E2E_STDERR")
+        return open(path, "a") if path else subprocess.DEVNULL
 
     def driver(self, *args, timeout=60):
         out = subprocess.run(["wine", os.path.join(BUILD, "window_driver.exe"), *map(str, args)], env=self.env,
