@@ -90,6 +90,9 @@ set_property(TEST planting_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=$
 add_test(NAME publisher_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_publisher.py)
 fetchwell_wine_test(publisher_e2e)
 set_property(TEST publisher_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+add_test(NAME faults_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_faults.py)
+fetchwell_wine_test(faults_e2e)
+set_property(TEST faults_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
 add_test(NAME import_table COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.py
          $<TARGET_FILE:QuarloFetchwell> $<TARGET_FILE:QuarloFetchwell_e2e> $<TARGET_FILE:QuarloFetchwell_e2e_pinned>)
 

@@ -2,6 +2,8 @@
 pictures and the installer, all configurable by the test, and a log of every
 request in the order it arrived."""
 import http.server
+import socket
+import struct
 import sys
 import threading
 import time
@@ -11,6 +13,7 @@ class Site:
     def __init__(self):
         self.landing = b""           # body of the landing reply
         self.landing_delay = 0.0     # seconds before the landing reply
+        self.landing_answer = None   # or a test's own way of answering it
         self.files = {}              # path -> (status, body, headers)
         self.log = []                # (method, path, body)
         self.lock = threading.Lock()
@@ -56,6 +59,9 @@ def make_handler(site):
             body = self.rfile.read(length) if length else b""
             with site.lock:
                 site.log.append((self.command, self.path, body))
+            if self.path == "/php/landing.php" and site.landing_answer:
+                site.landing_answer(self)
+                return
             if self.path == "/php/landing.php":
                 time.sleep(site.landing_delay)
                 self.answer(200, site.landing, [("Content-Type", "text/html; charset=utf-8")])
@@ -96,19 +102,61 @@ def serve(site, port):
 
 # Ways of answering a request, for Site.files entries.
 
-def in_blocks(body, block=64 * 1024, delay=0.0, length=True):
-    """200 with the body in blocks; with length=False it is chunked."""
+def in_blocks(body, block=64 * 1024, delay=0.0, length=True, chunked=False):
+    """200 with the body in blocks: with its Content-Length, or with none
+    (the end of the body is the end of the connection), or chunked."""
     def answer(handler):
-        handler.head(200, [("Content-Length", str(len(body)))] if length else [("Transfer-Encoding", "chunked")])
+        if chunked:
+            headers = [("Transfer-Encoding", "chunked")]
+        elif length:
+            headers = [("Content-Length", str(len(body)))]
+        else:
+            headers = [("Connection", "close")]
+        handler.head(200, headers)
+        handler.close_connection = not length or chunked
         for i in range(0, len(body), block):
             piece = body[i:i + block]
-            handler.wfile.write(piece if length else b"%x\r\n%s\r\n" % (len(piece), piece))
+            handler.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece) if chunked else piece)
             handler.wfile.flush()
             if delay:
                 time.sleep(delay)
-        if not length:
+        if chunked:
             handler.wfile.write(b"0\r\n\r\n")
     return answer
+
+
+def raw(data):
+    """Writes these bytes as the whole reply, then closes."""
+    def answer(handler):
+        handler.close_connection = True
+        handler.wfile.write(data)
+        handler.wfile.flush()
+    return answer
+
+
+def reset_after(body, sent):
+    """Announces the body, sends part of it, then resets the connection."""
+    def answer(handler):
+        handler.head(200, [("Content-Length", str(len(body)))])
+        handler.wfile.write(body[:sent])
+        handler.wfile.flush()
+        time.sleep(0.2)
+        handler.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        handler.close_connection = True
+    return answer
+
+
+def silent_after_headers(body, seconds):
+    def answer(handler):
+        handler.head(200, [("Content-Length", str(len(body)))])
+        handler.wfile.flush()
+        time.sleep(seconds)
+        handler.close_connection = True
+    return answer
+
+
+def redirect_loop(handler):
+    handler.head(302, [("Location", handler.path), ("Content-Length", "0")])
 
 
 def cut_after(body, sent, silence=0.0):

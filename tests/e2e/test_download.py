@@ -158,7 +158,7 @@ class DownloadTest(unittest.TestCase):
         for name, changes, build, path in cases:
             with self.subTest(name):
                 # Without a Content-Length: the bar still ends at 100 and hides.
-                self.site.files["/setup.exe"] = landing_site.in_blocks(body, block=256, length=False)
+                self.site.files["/setup.exe"] = landing_site.in_blocks(body, block=256, delay=0.001, length=False)
                 program = self.start({"BuildSetup": build}, changes=changes)
                 program.driver("press")
                 self.assertTrue(self.wait_marker(path), f"started at {path}")
@@ -203,7 +203,8 @@ class DownloadTest(unittest.TestCase):
     def test_hostile_build_texts_write_nothing(self):
         outside = os.path.join(self.temp, "evil")
         self.site.files["/setup.exe"] = landing_site.in_blocks(installer_bytes(1000))
-        for build in ["..\\..\\evil", "x\\..\\..\\..\\evil", "CON:", "a/b", "\\\\?\\C:\\evil", "1..2", "x*"]:
+        for build in ["..\\..\\evil", "x\\..\\..\\..\\evil", "CON:", "a/b", "\\\\?\\C:\\evil", "1..2", "x*",
+                      "x:stream", "C:\\evil", "\\\\server\\share\\evil", "7\t14"]:
             with self.subTest(build):
                 self.start({"BuildSetup": build})
                 box = self.press_and_read_box()

@@ -23,6 +23,22 @@ SETTINGS_PAGE = (
 ).encode("utf-8")
 
 
+def _headers(count, size):
+    return b"".join(b"X-Filler-%05d: %s\r\n" % (i, b"v" * size) for i in range(count))
+
+
+# Replies with broken framing, exactly as they go on the wire.
+RAW_REPLIES = {
+    "chunked-good": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+    "chunked-bad-size": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\nzz\r\nxx\r\n0\r\n\r\n",
+    "chunked-cut": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n100\r\nonly a part",
+    "header-2mb": b"HTTP/1.1 200 OK\r\nX-Big: " + b"a" * (2 * 1024 * 1024) + b"\r\nContent-Length: 5\r\n\r\nhello",
+    "headers-80kb": b"HTTP/1.1 200 OK\r\n" + _headers(2000, 30) + b"Content-Length: 5\r\n\r\nhello",
+    "headers-20kb": b"HTTP/1.1 200 OK\r\n" + _headers(500, 30) + b"Content-Length: 5\r\n\r\nhello",
+    "no-length": b"HTTP/1.0 200 OK\r\n\r\nhello, until the connection closes",
+}
+
+
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
@@ -171,6 +187,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(0.2)
             self.hard_reset()
+        elif kind == "raw":  # /raw/<variant>/<token>: replies written byte by byte
+            self.close_connection = True
+            self.wfile.write(RAW_REPLIES[parts[1]])
+            self.wfile.flush()
+        elif kind == "drip":  # /drip/<token>: 5 blocks, 1.5 s apart, inside the time-outs
+            self.send_response(200)
+            self.send_header("Content-Length", "5000")
+            self.end_headers()
+            for _ in range(5):
+                self.wfile.write(b"d" * 1000)
+                self.wfile.flush()
+                time.sleep(1.5)
         else:
             self.reply(404, b"<html><body>not here</body></html>", [("Content-Type", "text/html")])
 
