@@ -13,7 +13,8 @@ void ApplyDeploymentSettings(WindowTexts& t, const std::function<std::wstring(co
                             &t.sImg3Link,          &t.sDownloadSetupLink, &t.sDownloadFileBuild,
                             &t.sDownloadFileData,  &t.sDimensioneSetup_MB};
   for (std::size_t i = 0; i < kSettingsKeys.size(); ++i) {
-    const std::wstring value = read(kSettingsKeys[i]);
+    std::wstring value = read(kSettingsKeys[i]);
+    if (value.size() > kMaxSettingsValueChars) value.clear();  // as if the key were not there
     if (i < 4) ApplyLabelRule(*labels[i], value);
     else *fields[i - 4] = value;
   }

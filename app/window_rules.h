@@ -3,6 +3,7 @@
 // be tested natively: captions, how the settings apply to labels and fields,
 // the banner steps and the texts of the message boxes.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,9 +39,15 @@ inline constexpr std::array<const wchar_t*, 12> kSettingsKeys = {
     L"ImgMain_link",   L"ImgSmall1_link", L"ImgSmall2_link", L"ImgSmall3_link",
     L"DownloadLink",   L"BuildSetup",     L"DataSetup",      L"DimensioneSetup_MB"};
 
+// The longest settings value the window takes: more than any address a
+// browser accepts (about 2,000 characters in the oldest, 8 KiB on servers)
+// and far more than a label can show. A longer value comes from no real
+// landing page and is taken as empty, as if its key were missing.
+inline constexpr std::size_t kMaxSettingsValueChars = 8192;
+
 // Reads each key in order with read and applies its value before the next
 // key is read: the label rule for the first four, stored as they are for
-// the rest.
+// the rest. Values over kMaxSettingsValueChars count as empty.
 void ApplyDeploymentSettings(WindowTexts& texts, const std::function<std::wstring(const wchar_t* key)>& read);
 
 // The banner strip: which of the three banners is visible.

@@ -239,7 +239,8 @@ HttpReply HttpClient::Send(Request r, BodySink& sink) {
     }
 
     // However many headers WinHTTP took, the program reads no reply whose
-    // headers pass the cap.
+    // headers pass the cap: 64 KiB on the wire, one UTF-16 unit per byte in
+    // WinHTTP's copy.
     DWORD rawHeaderBytes = 0;
     if (!::WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
                                WINHTTP_NO_OUTPUT_BUFFER, &rawHeaderBytes, WINHTTP_NO_HEADER_INDEX) &&

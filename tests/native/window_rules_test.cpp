@@ -59,6 +59,21 @@ TEST(DeploymentSettings, TwelveKeysInOrderEachAppliedBeforeTheNextIsRead) {
   EXPECT_EQ(texts.sDimensioneSetup_MB, L"v:DimensioneSetup_MB");
 }
 
+TEST(DeploymentSettings, ValuesPastTheCapCountAsMissing) {
+  WindowTexts texts;
+  const std::wstring atCap(kMaxSettingsValueChars, L'x'), overCap(kMaxSettingsValueChars + 1, L'x');
+  ApplyDeploymentSettings(texts, [&](const wchar_t* key) {
+    const std::wstring k = key;
+    if (k == L"Titolo" || k == L"DownloadLink") return overCap;
+    if (k == L"Sottotitolo" || k == L"ImgMain_link") return atCap;
+    return std::wstring();
+  });
+  EXPECT_EQ(texts.titolo.caption, L"Download Ostrel") << "the design caption stays";
+  EXPECT_EQ(texts.sDownloadSetupLink, L"") << "no address rather than a cut one";
+  EXPECT_EQ(texts.sottoTitolo.caption, atCap);
+  EXPECT_EQ(texts.sImgMainLink, atCap);
+}
+
 TEST(BannerStrip, FourTicksFromTheDesignState) {
   BannerStrip s;
   const BannerStrip expected[] = {{false, true, false}, {false, false, true}, {false, false, false}, {false, false, false}};
