@@ -425,10 +425,8 @@ LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(window_, &ps);
-      Paint(dc);
-      ::EndPaint(window_, &ps);
+      const PaintDc dc(window_);
+      Paint(dc.get());
       return 0;
     }
     case WM_ERASEBKGND:

@@ -38,6 +38,21 @@ class SelectGuard {
 };
 
 // A window DC released with the guard.
+// BeginPaint and EndPaint of one WM_PAINT.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintDc() { ::EndPaint(window_, &paint_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 class WindowDc {
  public:
   explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}

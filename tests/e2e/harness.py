@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import tempfile
 import time
+import unittest
 
 import landing_site
 
@@ -147,3 +148,18 @@ class Program:
 def picture(kind, colour, size="96x24"):
     """A solid picture of the given ImageMagick format, made on the spot."""
     return subprocess.run(["convert", "-size", size, f"xc:{colour}", f"{kind}:-"], capture_output=True, check=True).stdout
+
+
+class SiteTestCase(unittest.TestCase):
+    """Tests that share one virtual display and one landing site."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.display = Display()
+        cls.site = landing_site.Site()
+        cls.server = landing_site.serve(cls.site, PORT)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.display.close()

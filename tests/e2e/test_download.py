@@ -29,18 +29,7 @@ def installer_bytes(padding):
         return f.read() + bytes(i * 7 % 251 for i in range(padding))
 
 
-class DownloadTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.display = harness.Display()
-        cls.site = landing_site.Site()
-        cls.server = landing_site.serve(cls.site, harness.PORT)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.display.close()
-
+class DownloadTest(harness.SiteTestCase):
     def setUp(self):
         self.site.clear_log()
         self.site.files.clear()

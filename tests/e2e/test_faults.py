@@ -62,20 +62,13 @@ class Silent:
             self.held.append(connection)
 
 
-class FaultMatrixTest(unittest.TestCase):
+class FaultMatrixTest(harness.SiteTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.display = harness.Display()
-        cls.site = landing_site.Site()
-        cls.server = landing_site.serve(cls.site, harness.PORT)
+        super().setUpClass()
         cls.silent = Silent()
         with open(os.path.join(harness.BUILD, "test_installer.exe"), "rb") as f:
             cls.installer = f.read() + bytes(300000)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.display.close()
 
     def setUp(self):
         self.site.files.clear()

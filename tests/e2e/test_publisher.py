@@ -26,12 +26,10 @@ def signed(source, name, out):
         return f.read()
 
 
-class PublisherPinTest(unittest.TestCase):
+class PublisherPinTest(harness.SiteTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.display = harness.Display()
-        cls.site = landing_site.Site()
-        cls.server = landing_site.serve(cls.site, harness.PORT)
+        super().setUpClass()
         cls.work = tempfile.mkdtemp(prefix="fetchwell-signing-")
         source = os.path.join(harness.BUILD, "test_installer.exe")
         with open(source, "rb") as f:
@@ -45,8 +43,7 @@ class PublisherPinTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.display.close()
+        super().tearDownClass()
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def setUp(self):

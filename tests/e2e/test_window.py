@@ -17,18 +17,7 @@ def base(path):
     return f"http://127.0.0.1:{harness.PORT}{path}"
 
 
-class WindowTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.display = harness.Display()
-        cls.site = landing_site.Site()
-        cls.server = landing_site.serve(cls.site, harness.PORT)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.display.close()
-
+class WindowTest(harness.SiteTestCase):
     def setUp(self):
         self.site.clear_log()
         self.site.files.clear()
