@@ -9,19 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "common/text.h"
 #include "common/utf.h"
 #include "landing/form_encoding.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                               \
-  do {                                                                                 \
-    if (!(cond)) {                                                                     \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                    \
-    }                                                                                  \
-  } while (0)
 
 bool IsUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "common/text.h"
 #include "landing/ansi_codec.h"
 #include "landing/reply_decoding.h"
@@ -18,14 +19,6 @@
 #include "profile/machine_profile.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                 \
-  do {                                                                   \
-    if (!(cond)) {                                                       \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                      \
-    }                                                                    \
-  } while (0)
 
 std::string Gzip(std::string_view data) {
   z_stream zs{};

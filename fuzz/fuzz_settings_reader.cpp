@@ -6,25 +6,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/window_rules.h"
+#include "fuzz/fuzz_check.h"
 #include "common/text.h"
 #include "landing/ansi_codec.h"
 #include "landing/settings_reader.h"
 #include "profile/machine_profile.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                               \
-  do {                                                                                 \
-    if (!(cond)) {                                                                     \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                    \
-    }                                                                                  \
-  } while (0)
-
-constexpr const wchar_t* kKeys[] = {
-    L"Titolo",         L"Sottotitolo",    L"Testo1",       L"Link",       L"ImgMain_link", L"ImgSmall1_link",
-    L"ImgSmall2_link", L"ImgSmall3_link", L"DownloadLink", L"BuildSetup", L"DataSetup",    L"DimensioneSetup_MB",
-};
 
 std::string Join(const std::vector<std::string>& lines, std::string_view lineBreak) {
   std::string out;
@@ -82,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qf::WriteAnsiToStream(streams.lf, Join(lines, "\n"));
   FUZZ_CHECK(streams.original.Size() == raw.size());
 
-  for (const wchar_t* key : kKeys) CheckedRead(streams, lines, qf::kSettingsSection, key, codec);
+  for (const wchar_t* key : qf::kSettingsKeys) CheckedRead(streams, lines, qf::kSettingsSection, key, codec);
 
   // A section and key taken from the input itself: when it opens with a
   // header and a key line, that first key's value is what is read.
