@@ -40,7 +40,13 @@ void TfrmSetupStart::SetInfoBar(const std::wstring& caption) {
   ::InvalidateRect(window_, &r, FALSE);
 }
 
-void TfrmSetupStart::SetProgress(int percent) { ::SendMessageW(ProgressBar1, PBM_SETPOS, percent, 0); }
+void TfrmSetupStart::SetProgress(int percent) {
+  // Blocks arrive far more often than the percentage changes; the bar is
+  // told only of changes.
+  if (percent == progress_) return;
+  progress_ = percent;
+  ::SendMessageW(ProgressBar1, PBM_SETPOS, percent, 0);
+}
 
 void TfrmSetupStart::btnDownloadClick() {
   ::EnableWindow(btnDownload.Handle(), FALSE);

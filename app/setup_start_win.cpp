@@ -138,7 +138,7 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddre
   ProgressBar1 = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)), instance, nullptr);
   ::SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, 100);
-  ::SendMessageW(ProgressBar1, PBM_SETPOS, 30, 0);
+  ::SendMessageW(ProgressBar1, PBM_SETPOS, progress_, 0);
   ::SendMessageW(ProgressBar1, PBM_SETBARCOLOR, 0, RGB(0xFF, 0xFF, 0x00));
   ::SendMessageW(ProgressBar1, PBM_SETBKCOLOR, 0, RGB(0xFF, 0x00, 0x00));
 

@@ -114,6 +114,7 @@ class TfrmSetupStart {
   TLabel lblTitolo, lblSottoTitolo, lblTesto1, lblLink;
   TImage ImageMod2, ImageMod3;
   HWND ProgressBar1 = nullptr;
+  int progress_ = 30;  // the bar's position, as the design sets it
   TLabel lblInfoBar;
   TImage Image_Main_EP, Image_Main_PREM;
 
