@@ -30,8 +30,13 @@ std::wstring InstallerPathFor(std::wstring_view workFolder, std::wstring_view bu
 // LPT1-9, CONIN$, CONOUT$), with or without an extension.
 bool IsSafeFileName(std::wstring_view name);
 
-// Windows' classic path limit: the shell starts nothing longer.
-inline constexpr std::size_t kMaxInstallerPathChars = 259;
+// Windows' classic path limit (259 characters) less the ".partial" the
+// download is written to first: the shell starts nothing longer.
+inline constexpr std::size_t kMaxInstallerPathChars = 259 - 8;
+
+// The largest installer stored: a Windows program image cannot pass 4 GiB,
+// so a longer body is no installer and must not fill the user's disk.
+inline constexpr std::uint64_t kMaxInstallerBytes = std::uint64_t{4} << 30;
 
 // The installer path for a build text from the network, or nothing when the
 // build would name a file outside the work folder, an invalid file name or

@@ -105,7 +105,7 @@ bool TfrmSetupStart::DownloadSetupToFile(const std::wstring& path) {
   // The body streams into a partial file beside the path, and becomes the
   // installer only once the whole of it has arrived: a failed or cut
   // transfer never leaves a file the next click would start.
-  StagedFile file(path);
+  StagedFile file(path, kMaxInstallerBytes);
   const HttpReply reply = myHTTP->Get(texts_.sDownloadSetupLink, file);
   SetProgress(100);
   ProcessPendingMessages();
@@ -114,6 +114,10 @@ bool TfrmSetupStart::DownloadSetupToFile(const std::wstring& path) {
   const bool stoppedByFile = reply.error == HttpError::SinkRefused && file.Error() != 0;
   if (!reply.Ok() && !stoppedByFile) return false;
   if (!IsHttpSuccess(reply.status)) return false;
+  // No installer is empty, and none comes in a content coding nobody asked
+  // for: storing either would leave a file the next click tries to start.
+  if (!stoppedByFile && file.BytesWritten() == 0) return false;
+  if (!reply.contentEncoding.empty() && reply.contentEncoding != "identity") return false;
 
   SetInfoBar(kDownloadCompleted);
   ProcessPendingMessages();

@@ -263,6 +263,10 @@ HttpReply HttpClient::Send(Request r, BodySink& sink) {
 }
 
 void HttpClient::ReadBody(HINTERNET request, HttpReply& reply, BodySink& sink) {
+  if (!sink.Accepts(reply.contentLength)) {
+    Fail(reply, HttpError::SinkRefused);
+    return;
+  }
   std::int64_t received = 0;
   if (progress_) progress_(reply.contentLength, 0);
   std::vector<std::uint8_t> block(kReadBlockBytes);

@@ -21,6 +21,9 @@ class BodySink {
   virtual ~BodySink() = default;
   // False stops the transfer (the sink is full or cannot store the bytes).
   virtual bool Write(const std::uint8_t* bytes, std::size_t count) = 0;
+  // Asked before the body is read, with its announced length (-1 if none):
+  // false refuses the body without reading any of it.
+  virtual bool Accepts(std::int64_t /*announcedLength*/) { return true; }
 };
 
 // Keeps the body in memory, up to a cap.

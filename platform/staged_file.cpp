@@ -6,7 +6,12 @@
 
 namespace qf {
 
-StagedFile::StagedFile(std::wstring path) : path_(std::move(path)) {}
+StagedFile::StagedFile(std::wstring path, std::uint64_t maxBytes) : path_(std::move(path)), maxBytes_(maxBytes) {}
+
+bool StagedFile::Accepts(std::int64_t announcedLength) {
+  if (announcedLength >= 0 && static_cast<std::uint64_t>(announcedLength) > maxBytes_) tooLarge_ = true;
+  return !tooLarge_;
+}
 
 StagedFile::~StagedFile() { Discard(); }
 
@@ -26,7 +31,11 @@ bool StagedFile::Open() {
 }
 
 bool StagedFile::Write(const std::uint8_t* bytes, std::size_t count) {
-  if (error_) return false;
+  if (error_ || tooLarge_) return false;
+  if (count > maxBytes_ - written_) {
+    tooLarge_ = true;
+    return false;
+  }
   if (!file_ && !Open()) return false;
   while (count > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
@@ -38,6 +47,7 @@ bool StagedFile::Write(const std::uint8_t* bytes, std::size_t count) {
     }
     bytes += written;
     count -= written;
+    written_ += written;
   }
   return true;
 }

@@ -4,6 +4,7 @@
 // moves it into place. Whatever is not committed is removed.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/http_client.h"
@@ -13,7 +14,8 @@ namespace qf {
 
 class StagedFile final : public BodySink {
  public:
-  explicit StagedFile(std::wstring path);
+  // maxBytes: the largest body stored; a longer one is refused (TooLarge).
+  StagedFile(std::wstring path, std::uint64_t maxBytes);
   ~StagedFile() override;
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
@@ -22,6 +24,11 @@ class StagedFile final : public BodySink {
   // never starts creates nothing. A file that cannot be opened or written
   // stops the transfer; Error() then tells why.
   bool Write(const std::uint8_t* bytes, std::size_t count) override;
+  bool Accepts(std::int64_t announcedLength) override;
+
+  // True when the body was refused for its size, before or while arriving.
+  bool TooLarge() const { return tooLarge_; }
+  std::uint64_t BytesWritten() const { return written_; }
 
   // The system error that stopped writing, or 0.
   DWORD Error() const { return error_; }
@@ -38,6 +45,9 @@ class StagedFile final : public BodySink {
   void Discard();
 
   std::wstring path_;
+  std::uint64_t maxBytes_;
+  std::uint64_t written_ = 0;
+  bool tooLarge_ = false;
   UniqueFile file_;
   bool created_ = false;
   DWORD error_ = 0;

@@ -120,6 +120,10 @@ class FaultMatrixTest(harness.SiteTestCase):
             ("404 with a page", (404, b"<html><body>Non trovato</body></html>", [("Content-Type", "text/html")]), 5),
             ("500 with a page", (500, b"<html><body>Errore interno</body></html>", [("Content-Type", "text/html")]),
              5),
+            ("an empty body", (200, b"", []), 5),
+            ("a content coding nobody asked for", (200, gzip.compress(body), [("Content-Encoding", "gzip")]), 5),
+            ("announced larger than any program image",
+             landing_site.raw(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % (5 << 30) + body), 5),
         ]
         self.start()
         for name, answer, seconds in failures:

@@ -55,6 +55,12 @@ TEST(SafeInstallerPath, BuildTextsThatWouldLeaveTheFolderOrBreakTheNameGiveNoPat
   EXPECT_TRUE(SafeInstallerPathFor(folder, std::wstring(200, L'7')).has_value());
   EXPECT_FALSE(SafeInstallerPathFor(std::wstring(200, L'T'), std::wstring(50, L'7')).has_value())
       << "a path past the shell's limit";
+  // The limit leaves room for the ".partial" the download is written to.
+  const std::wstring fixed = L"\\SETUP_DEPLOY_A\\setup_B.exe";
+  const std::wstring longest(kMaxInstallerPathChars - fixed.size(), L'T');
+  EXPECT_EQ(SafeInstallerPathFor(longest, L"").value_or(L"").size(), kMaxInstallerPathChars);
+  EXPECT_FALSE(SafeInstallerPathFor(longest + L"T", L"").has_value());
+  EXPECT_LE(kMaxInstallerPathChars + std::wstring(L".partial").size(), 259u);
 }
 
 TEST(InfoBar, TextOfADownload) {
