@@ -1,11 +1,8 @@
 #include "app/app_message_win.h"
 
-#include "app/window_rules.h"
-
 namespace qf {
 
-int ShowAppMessage(HWND owner, const std::wstring& message, const std::wstring& title, BoxKind kind, UINT buttons) {
-  const std::wstring text = AppMessageText(message, title);
+int ShowAppMessage(HWND owner, const std::wstring& text, BoxKind kind, UINT buttons) {
   MSGBOXPARAMSW params{};
   params.cbSize = sizeof params;
   params.hwndOwner = owner;  // modal to the window

@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "app/session_ports.h"
+
 namespace qf {
 
-enum class BoxKind { Warning, Error };
-
 // Shows a modal box of the kind (its icon and the caption "Warning" or
-// "Error") with the buttons (MB_OK and the like) and returns the button
-// pressed (IDOK and the like).
-int ShowAppMessage(HWND owner, const std::wstring& message, const std::wstring& title, BoxKind kind, UINT buttons);
+// "Error") with the whole text and the buttons (MB_OK and the like) and
+// returns the button pressed (IDOK and the like).
+int ShowAppMessage(HWND owner, const std::wstring& text, BoxKind kind, UINT buttons);
 
 }  // namespace qf

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "app/window_proc_guard_win.h"
+#include "app/window_rules.h"
+
 namespace qf {
 
 namespace {
@@ -60,17 +63,25 @@ void GlyphButton::Create(HWND parent, int id, const std::wstring& caption, std::
                               reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), this);
 }
 
-LRESULT CALLBACK GlyphButton::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK GlyphButton::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<GlyphButton*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->window_ = window;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<GlyphButton*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->Handle(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
+  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+  return GuardedMessage(
+      window, message, wParam, lParam, [self](UINT m, WPARAM w, LPARAM l) { return self->Handle(m, w, l); },
+      [window](const std::wstring& error) {
+        ::MessageBoxW(::GetParent(window), DefaultErrorBoxText(error).c_str(), kApplicationTitle,
+                      MB_OK | MB_ICONSTOP);
+      });
 }
 
 void GlyphButton::Click() {
+  // Input queued before the button was disabled presses nothing.
+  if (!::IsWindowEnabled(window_)) return;
   checked_ = true;  // its group allows no button up: the first click latches it
   ::InvalidateRect(window_, nullptr, FALSE);
   if (onClick_) onClick_();
@@ -134,7 +145,7 @@ LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(window_, nullptr, FALSE);
       return 0;
     case BM_CLICK:
-      if (::IsWindowEnabled(window_)) Click();
+      Click();
       return 0;
     case BM_GETCHECK:
       return checked_ ? BST_CHECKED : BST_UNCHECKED;

@@ -25,7 +25,7 @@ class GlyphButton {
   bool Checked() const { return checked_; }
 
  private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void Click();

@@ -1,7 +1,9 @@
-// Entry point of Quarlo Fetchwell: one window, one GUI thread.
+// Entry point of Quarlo Fetchwell: one window on the GUI thread; transfers
+// run on background jobs while it waits for them.
 #include <windows.h>
 #include <objbase.h>
 
+#include "app/background_job_win.h"
 #include "app/process_start_win.h"
 #include "app/setup_start_win.h"
 #include "platform/picture.h"
@@ -19,21 +21,29 @@ struct ComApartment {
   ~ComApartment() { if (ok) ::CoUninitialize(); }
   bool ok;
 };
-}  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  if (!qf::SecureProcessStart()) return 1;
+int RunWindow(HINSTANCE instance) {
   const ComApartment com;  // the shell calls that start the installer want it
   const qf::GdiplusSession gdiplus;
 
-  qf::TfrmSetupStart frmSetupStart;
-  if (!frmSetupStart.Create(instance, FETCHWELL_LANDING_URL, FETCHWELL_INSTALLER_PUBLISHER)) return 1;
+  qf::TfrmSetupStart frmSetupStart(FETCHWELL_LANDING_URL, FETCHWELL_INSTALLER_PUBLISHER);
+  if (!frmSetupStart.Create(instance)) return 1;
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (frmSetupStart.Handle() && ::IsDialogMessageW(frmSetupStart.Handle(), &msg)) continue;
+    if (frmSetupStart.Window() && ::IsDialogMessageW(frmSetupStart.Window(), &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
   return 0;
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  if (!qf::SecureProcessStart()) return 1;
+  const int code = RunWindow(instance);
+  // A transfer abandoned by closing the window may still wait for its
+  // server: the process ends without it (its partial file is gone already).
+  if (qf::BackgroundJob::Unfinished() > 0) ::ExitProcess(static_cast<UINT>(code));
+  return code;
 }

@@ -1,30 +1,32 @@
 #include "app/setup_start_win.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "app/app_message_win.h"
 #include "app/artwork_win.h"
 #include "app/message_pump_win.h"
-#include "common/app_error.h"
-#include "common/text.h"
-#include "landing/landing_request_win.h"
-#include "landing/settings_reader.h"
-#include "platform/system_ansi_codec.h"
-#include "platform/text_conversion.h"
-#include "profile/system_profile_sources_win.h"
+#include "app/serving_wait_win.h"
+#include "app/window_proc_guard_win.h"
 
 namespace qf {
 
 namespace {
 
 const wchar_t kFormClass[] = L"TfrmSetupStart";
-constexpr UINT kActivateMessage = WM_APP + 1;  // first activation, after the pending paint
+constexpr UINT kActivateMessage = WM_APP + 1;    // first activation, after the pending paint
+constexpr UINT kHeldEventMessage = WM_APP + 2;   // a user event held during a transfer
+constexpr UINT kCloseNowMessage = WM_APP + 3;    // a close asked for while a step ran
 
+constexpr UINT_PTR kTimer1Id = 1;
 constexpr UINT kTimer1IntervalMs = 3000;
 constexpr int kDownloadButtonId = 88;
 constexpr int kProgressBarId = 89;
-const wchar_t kBrowserUserAgent[] = L"Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:109.0) Gecko/20100101 Firefox/112.0";
+constexpr DesignBounds kButtonBounds{606, 553, 163, 32};
+constexpr DesignBounds kProgressBarBounds{147, 561, 438, 19};
 
 // Per-monitor DPI calls exist from Windows 10 1607; older systems have one DPI.
 int DpiForWindow(HWND window) {
@@ -54,58 +56,81 @@ UniqueFont MakeFont(int pixels, int dpi, bool bold, bool underline) {
                                   DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
 }
 
-TImage MakeImage(DesignBounds bounds, bool fillsClient, bool visible) {
-  TImage image;
+WindowlessControl Label(Control id, DesignBounds bounds, const LabelState& state, int fontPx, COLORREF colour) {
+  WindowlessControl label;
+  label.id = id;
+  label.bounds = bounds;
+  label.isLabel = true;
+  label.caption = state.caption;
+  label.visible = state.visible;
+  label.fontPx = fontPx;
+  label.colour = colour;
+  return label;
+}
+
+WindowlessControl Image(Control id, DesignBounds bounds, bool fillsClient, bool visible) {
+  WindowlessControl image;
+  image.id = id;
   image.bounds = bounds;
   image.fillsClient = fillsClient;
   image.visible = visible;
   return image;
 }
 
+// The window's design: its labels and pictures in stacking order, bottom
+// first. Bounds are client pixels at 96 DPI.
+std::array<WindowlessControl, kWindowlessControlCount> Design() {
+  const WindowTexts design;
+  constexpr DesignBounds kClient{0, 0, 800, 600};
+  constexpr DesignBounds kBanner{0, 384, 800, 145};
+  std::array<WindowlessControl, kWindowlessControlCount> controls{
+      Label(Control::lblTesto1, {432, 291, 350, 46}, design.testo1, 13, RGB(0x80, 0x80, 0x80)),
+      Label(Control::lblLink, {448, 354, 334, 16}, design.link, 13, RGB(0x00, 0x00, 0xFF)),
+      Label(Control::lblSottoTitolo, {536, 123, 115, 16}, design.sottoTitolo, 13, RGB(0x80, 0x80, 0x80)),
+      Label(Control::lblTitolo, {536, 92, 146, 21}, design.titolo, 17, RGB(0xFA, 0xB3, 0x42)),
+      Image(Control::Image_Main_EP, kClient, true, false),
+      Image(Control::Image_Main_PREM, kClient, true, true),
+      Image(Control::Image_Main, kClient, true, false),
+      Image(Control::ImageMod1, kBanner, false, true),
+      Image(Control::ImageMod2, kBanner, false, false),
+      Image(Control::ImageMod3, kBanner, false, false),
+      Label(Control::lblInfoBar, {147, 539, 438, 16}, {std::wstring(24, L' '), true}, 13, RGB(0x35, 0x35, 0x35)),
+  };
+  for (WindowlessControl& c : controls) {
+    switch (c.id) {
+      case Control::lblTesto1:
+      case Control::lblInfoBar:
+        c.centred = true;
+        break;
+      case Control::lblLink:
+        c.centred = c.underline = true;
+        break;
+      case Control::lblSottoTitolo:
+        c.autoSize = true;
+        break;
+      case Control::lblTitolo:
+        c.autoSize = c.bold = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return controls;
+}
+
 }  // namespace
 
-TfrmSetupStart::TfrmSetupStart() {
-  // Design order. Bounds are client pixels at 96 DPI.
-  Image_Main = MakeImage({0, 0, 800, 600}, true, false);
-  ImageMod1 = MakeImage({0, 384, 800, 145}, false, true);
-  lblTitolo.bounds = {536, 92, 146, 21};
-  lblTitolo.state = texts_.titolo;
-  lblTitolo.fontPx = 17;
-  lblTitolo.bold = true;
-  lblTitolo.autoSize = true;
-  lblTitolo.colour = RGB(0xFA, 0xB3, 0x42);
-  lblSottoTitolo.bounds = {536, 123, 115, 16};
-  lblSottoTitolo.state = texts_.sottoTitolo;
-  lblSottoTitolo.autoSize = true;
-  lblSottoTitolo.colour = RGB(0x80, 0x80, 0x80);
-  lblTesto1.bounds = {432, 291, 350, 46};
-  lblTesto1.state = texts_.testo1;
-  lblTesto1.centred = true;
-  lblTesto1.colour = RGB(0x80, 0x80, 0x80);
-  lblLink.bounds = {448, 354, 334, 16};
-  lblLink.state = texts_.link;
-  lblLink.centred = true;
-  lblLink.underline = true;
-  lblLink.handCursor = true;
-  lblLink.colour = RGB(0x00, 0x00, 0xFF);
-  ImageMod2 = MakeImage({0, 384, 800, 145}, false, false);
-  ImageMod3 = MakeImage({0, 384, 800, 145}, false, false);
-  lblInfoBar.bounds = {147, 539, 438, 16};
-  lblInfoBar.state = {std::wstring(24, L' '), true};
-  lblInfoBar.centred = true;
-  lblInfoBar.colour = RGB(0x35, 0x35, 0x35);
-  Image_Main_EP = MakeImage({0, 0, 800, 600}, true, false);
-  Image_Main_PREM = MakeImage({0, 0, 800, 600}, true, true);
-}
+TfrmSetupStart::TfrmSetupStart(const std::wstring& landingAddress, const std::wstring& publisher)
+    : controls_(Design()),
+      launcher_(publisher),
+      http_(*this, landingAddress),
+      session_(*this, http_, files_, launcher_, codec_) {}
 
 TfrmSetupStart::~TfrmSetupStart() {
   if (window_) ::DestroyWindow(window_);
 }
 
-bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddress, const std::wstring& publisher) {
-  landingAddress_ = landingAddress;
-  publisherPinned_ = !publisher.empty();
-  publisherPin_ = ParseThumbprint(publisher);
+bool TfrmSetupStart::Create(HINSTANCE instance) {
   GlyphButton::RegisterClass(instance);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -119,12 +144,12 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddre
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
 
-  Image_Main.picture = LoadArtwork(kArtBackgroundMain);
-  Image_Main_EP.picture = LoadArtwork(kArtBackgroundEp);
-  Image_Main_PREM.picture = LoadArtwork(kArtBackgroundPrem);
-  ImageMod1.picture = LoadArtwork(kArtBanner1);
-  ImageMod2.picture = LoadArtwork(kArtBanner2);
-  ImageMod3.picture = LoadArtwork(kArtBanner3);
+  Find(Control::Image_Main).picture = LoadArtwork(kArtBackgroundMain);
+  Find(Control::Image_Main_EP).picture = LoadArtwork(kArtBackgroundEp);
+  Find(Control::Image_Main_PREM).picture = LoadArtwork(kArtBackgroundPrem);
+  Find(Control::ImageMod1).picture = LoadArtwork(kArtBanner1);
+  Find(Control::ImageMod2).picture = LoadArtwork(kArtBanner2);
+  Find(Control::ImageMod3).picture = LoadArtwork(kArtBanner3);
   ilBitmap_Toolbar_0 = LoadArtwork(kArtGlyphDownload);
 
   // Single fixed border: no sizing frame and no maximise button.
@@ -133,22 +158,15 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddre
                               CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, this);
   if (!window_) return false;
 
-  btnDownload.Create(window_, kDownloadButtonId, L"Scarica il programma", [this] { Guarded([this] { btnDownloadClick(); }); });
+  btnDownload.Create(window_, kDownloadButtonId, L"Scarica il programma",
+                     [this] { OnUserEvent(UserEvent::DownloadClick); });
   btnDownload.SetGlyph(ilBitmap_Toolbar_0);
   ProgressBar1 = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)), instance, nullptr);
   ::SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, 100);
-  ::SendMessageW(ProgressBar1, PBM_SETPOS, progress_, 0);
+  ::SendMessageW(ProgressBar1, PBM_SETPOS, 30, 0);  // the design's position
   ::SendMessageW(ProgressBar1, PBM_SETBARCOLOR, 0, RGB(0xFF, 0xFF, 0x00));
   ::SendMessageW(ProgressBar1, PBM_SETBKCOLOR, 0, RGB(0xFF, 0x00, 0x00));
-
-  HttpClientSettings http;
-  http.userAgent = kBrowserUserAgent;
-  myHTTP = std::make_unique<HttpClient>(http);
-  myHTTP->SetProgressHandler([this](std::int64_t total, std::int64_t read) {
-    bool abort = false;
-    myHTTPReceiveData(total, read, abort);
-  });
 
   ApplyDpi(DpiForWindow(window_));
   // Centred on the primary screen, never left of or above its top-left corner.
@@ -160,125 +178,169 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::wstring& landingAddre
   ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (DpiForWindow(window_) != dpi_) ApplyDpi(DpiForWindow(window_));
 
-  Guarded([this] { FormCreate(); });
+  RunStep([this] { session_.FormCreate(); });
+  shown_ = true;
   ::ShowWindow(window_, SW_SHOWDEFAULT);
   ::UpdateWindow(window_);
   return true;
 }
 
-template <typename Handler>
-void TfrmSetupStart::Guarded(Handler handler) {
-  std::wstring message;
+// ---------------------------------------------------------------- steps
+
+template <typename Step>
+void TfrmSetupStart::RunStep(Step step) noexcept {
   try {
-    handler();
-    return;
-  } catch (const AppError& error) {
-    message = error.Message();
-  } catch (const std::exception& error) {
-    message = AnsiToWide(error.what());
+    step();
+  } catch (...) {
+    ShowDefaultErrorBox(CurrentErrorMessage());
   }
-  SetAppCursor(false);
-  ::MessageBoxW(window_, DefaultErrorBoxText(message).c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+  // The step has unwound: a close asked for meanwhile takes effect now.
+  if (closeRequested_ && !session_.Running() && window_) ::PostMessageW(window_, kCloseNowMessage, 0, 0);
 }
 
-void TfrmSetupStart::SetAppCursor(bool busy) {
+void TfrmSetupStart::ShowDefaultErrorBox(const std::wstring& message) noexcept {
+  try {
+    SetBusyCursor(false);
+    ::MessageBoxW(window_, DefaultErrorBoxText(message).c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+  } catch (...) {
+    ::MessageBoxW(window_, L"", kApplicationTitle, MB_OK | MB_ICONSTOP);
+  }
+}
+
+void TfrmSetupStart::OnUserEvent(UserEvent event) {
+  // A transfer is being waited for: the event runs once it has ended, as if
+  // it had waited in the queue.
+  if (waits_ > 0) {
+    if (std::find(heldEvents_.begin(), heldEvents_.end(), event) == heldEvents_.end()) heldEvents_.push_back(event);
+    return;
+  }
+  if (closeRequested_) return;
+  switch (event) {
+    case UserEvent::DownloadClick:
+      RunStep([this] { session_.btnDownloadClick(); });
+      break;
+    case UserEvent::LinkClick:
+      RunStep([this] { session_.lblLinkClick(); });
+      break;
+  }
+}
+
+void TfrmSetupStart::OnCloseRequest() {
+  if (!session_.Running()) {
+    ::DestroyWindow(window_);
+    return;
+  }
+  // A step is running, perhaps waiting for a transfer: it is abandoned at
+  // once and unwinds, and the window goes when it has.
+  closeRequested_ = true;
+  session_.Abandon();
+}
+
+bool TfrmSetupStart::WaitForTransfer(HANDLE done, const std::function<void()>& tick) {
+  if (!shown_) {
+    // Before the window is first shown there is nothing to serve.
+    ::WaitForSingleObject(done, INFINITE);
+    tick();
+    return true;
+  }
+  ++waits_;
+  const WaitEnd end = WaitServingWindows(done, [this] { return closeRequested_; }, tick);
+  --waits_;
+  if (waits_ == 0 && window_) {
+    for (const UserEvent event : std::exchange(heldEvents_, {}))
+      ::PostMessageW(window_, kHeldEventMessage, static_cast<WPARAM>(event), 0);
+  }
+  return end == WaitEnd::Done;
+}
+
+// ---------------------------------------------------------------- view
+
+WindowlessControl& TfrmSetupStart::Find(Control id) {
+  return controls_[static_cast<std::size_t>(id)];  // the table is in the enum's order
+}
+
+void TfrmSetupStart::Invalidate(const WindowlessControl& control) {
+  if (!window_) return;
+  // Self-sizing labels change their bounds with their caption.
+  if (control.isLabel && control.autoSize) {
+    ::InvalidateRect(window_, nullptr, FALSE);
+    return;
+  }
+  const RECT r = control.isLabel ? LabelRect(control) : PixelRect(control.bounds, control.fillsClient);
+  ::InvalidateRect(window_, &r, FALSE);
+}
+
+void TfrmSetupStart::SetCaption(const std::wstring& caption) { ::SetWindowTextW(window_, caption.c_str()); }
+
+void TfrmSetupStart::SetBusyCursor(bool busy) {
   busyCursor_ = busy;
   ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void TfrmSetupStart::FormCreate() {
-  texts_.sImgMainLink.clear();
-  texts_.sImg1Link.clear();
-  texts_.sImg2Link.clear();
-  texts_.sImg3Link.clear();
-  texts_.sDownloadSetupLink.clear();
-  SetAppCursor(true);
-  ::SetWindowTextW(window_, kCaptionWaiting);
+void TfrmSetupStart::SetLabel(Control id, const LabelState& state) {
+  WindowlessControl& label = Find(id);
+  Invalidate(label);
+  label.caption = state.caption;
+  label.visible = state.visible;
+  Invalidate(label);
+}
 
-  std::wstring reply;
-  {
-    std::vector<std::wstring> profile;
-    BuildMachineProfile(profile);
-    reply = PostLandingRequest(landingAddress_, profile);
-  }
-  if (Trim(reply).empty()) {
-    SetAppCursor(false);
+void TfrmSetupStart::SetVisible(Control id, bool visible) {
+  if (id == Control::ProgressBar1) {
+    ::ShowWindow(ProgressBar1, visible ? SW_SHOW : SW_HIDE);
     return;
   }
-  const SystemAnsiCodec codec;
-  {
-    MemoryStream stream;
-    WriteAnsiToStream(stream, codec.ToAnsi(reply));
-    ApplyDeploymentSettings(texts_, [&](const wchar_t* key) {
-      return ReadIniValueFromStream(stream, kSettingsSection, key, codec);
-    });
+  if (id == Control::btnDownload) {
+    ::ShowWindow(btnDownload.Handle(), visible ? SW_SHOW : SW_HIDE);
+    return;
   }
-  ApplyTexts();
-  if (!texts_.sImgMainLink.empty()) LoadRemotePicture(Image_Main, texts_.sImgMainLink);
-  SetAppCursor(false);
+  WindowlessControl& control = Find(id);
+  control.visible = visible;
+  Invalidate(control);
 }
 
-void TfrmSetupStart::ApplyTexts() {
-  lblTitolo.state = texts_.titolo;
-  lblSottoTitolo.state = texts_.sottoTitolo;
-  lblTesto1.state = texts_.testo1;
-  lblLink.state = texts_.link;
-  ::InvalidateRect(window_, nullptr, FALSE);
+bool TfrmSetupStart::SetPicture(Control id, std::string_view bytes) {
+  auto picture = Picture::Decode(bytes);
+  if (!picture) return false;
+  WindowlessControl& image = Find(id);
+  image.picture = std::move(picture);
+  image.rendered.reset();
+  Invalidate(image);
+  return true;
 }
 
-void TfrmSetupStart::FormActivate() {
-  if (tag_ != 0) return;
-  ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  tag_ = 1;
-  TImage* banners[] = {&ImageMod1, &ImageMod2, &ImageMod3};
-  const std::wstring* links[] = {&texts_.sImg1Link, &texts_.sImg2Link, &texts_.sImg3Link};
-  for (int i = 0; i < 3; ++i)
-    if (!links[i]->empty()) LoadRemotePicture(*banners[i], *links[i]);
-  ::SetWindowTextW(window_, kCaptionReady);
-  ::SetTimer(window_, kTimer1Id, kTimer1IntervalMs, nullptr);
+void TfrmSetupStart::ClearPicture(Control id) {
+  WindowlessControl& image = Find(id);
+  image.picture.reset();
+  image.rendered.reset();
+  Invalidate(image);
 }
 
-void TfrmSetupStart::Timer1Timer() {
-  const BannerStrip next = NextBannerTick({ImageMod1.visible, ImageMod2.visible, ImageMod3.visible});
-  ImageMod1.visible = next.first;
-  ImageMod2.visible = next.second;
-  ImageMod3.visible = next.third;
-  ::InvalidateRect(window_, nullptr, FALSE);
+void TfrmSetupStart::SetProgress(int percent) { ::SendMessageW(ProgressBar1, PBM_SETPOS, percent, 0); }
+
+void TfrmSetupStart::EnableButton(bool enabled) { ::EnableWindow(btnDownload.Handle(), enabled); }
+
+void TfrmSetupStart::EnableTimer(bool enabled) {
+  if (enabled)
+    ::SetTimer(window_, kTimer1Id, kTimer1IntervalMs, nullptr);
+  else
+    ::KillTimer(window_, kTimer1Id);
 }
 
-void TfrmSetupStart::LoadRemotePicture(TImage& control, const std::wstring& address) {
-  HttpClientSettings settings;
-  settings.userAgent = kBrowserUserAgent;
-  HttpClient client(settings);
-  MemorySink body(kMaxPictureBytes);
-  const HttpReply reply = client.Get(address, body);
-  if (!reply.Ok() || !IsHttpSuccess(reply.status)) return;
-  if (body.Data().empty()) {
-    control.picture.reset();  // an empty picture: the control shows nothing
-  } else {
-    auto picture = Picture::Decode(body.Data());
-    if (!picture) return;  // not a picture we can show: the earlier one stays
-    control.picture = std::move(picture);
-  }
-  control.rendered.reset();
-  ::InvalidateRect(window_, nullptr, FALSE);
+void TfrmSetupStart::ShowAppMessage(BoxKind kind, const std::wstring& text) {
+  qf::ShowAppMessage(window_, text, kind, MB_OK);
 }
 
-void TfrmSetupStart::lblLinkClick() {
-  const std::wstring address = lblLink.state.caption;
-  SetAppCursor(true);
-  ProcessPendingMessages();
-  if (!address.empty())
-    ::ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-  ProcessPendingMessages();
-  SetAppCursor(false);
-}
+void TfrmSetupStart::RepaintNow() { ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void TfrmSetupStart::ProcessPendingMessages() { qf::ProcessPendingMessages(); }
+
+// ---------------------------------------------------------------- layout and painting
 
 void TfrmSetupStart::ApplyDpi(int dpi) {
   dpi_ = dpi;
-  for (TLabel* label : {&lblTitolo, &lblSottoTitolo, &lblTesto1, &lblLink, &lblInfoBar})
-    label->font = MakeFont(label->fontPx, dpi, label->bold, label->underline);
-  formFont_ = MakeFont(11, dpi, false, false);
+  for (WindowlessControl& c : controls_)
+    if (c.isLabel) c.font = MakeFont(c.fontPx, dpi, c.bold, c.underline);
   buttonFont_ = MakeFont(11, dpi, false, false);
   btnDownload.SetFont(buttonFont_.get());
   btnDownload.SetDpi(dpi);
@@ -291,10 +353,10 @@ void TfrmSetupStart::ApplyDpi(int dpi) {
 }
 
 void TfrmSetupStart::LayoutChildren() {
-  const RECT button = PixelRect({606, 553, 163, 32}, false);
+  const RECT button = PixelRect(kButtonBounds, false);
   ::MoveWindow(btnDownload.Handle(), button.left, button.top, button.right - button.left, button.bottom - button.top,
                TRUE);
-  const RECT bar = PixelRect({147, 561, 438, 19}, false);
+  const RECT bar = PixelRect(kProgressBarBounds, false);
   ::MoveWindow(ProgressBar1, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top, TRUE);
 }
 
@@ -308,15 +370,14 @@ RECT TfrmSetupStart::PixelRect(const DesignBounds& b, bool fillsClient) const {
   return {left, top, left + ::MulDiv(b.width, dpi_, 96), top + ::MulDiv(b.height, dpi_, 96)};
 }
 
-RECT TfrmSetupStart::LabelRect(TLabel& label) const {
+RECT TfrmSetupStart::LabelRect(const WindowlessControl& label) const {
   RECT r = PixelRect(label.bounds, false);
   if (label.autoSize) {
     // Keeps its left and top edges and takes the size of its caption.
     WindowDc screen(window_);
     SelectGuard guard(screen.get(), label.font.get());
     SIZE size{0, 0};
-    ::GetTextExtentPoint32W(screen.get(), label.state.caption.c_str(), static_cast<int>(label.state.caption.size()),
-                            &size);
+    ::GetTextExtentPoint32W(screen.get(), label.caption.c_str(), static_cast<int>(label.caption.size()), &size);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(screen.get(), &metrics);
     r.right = r.left + size.cx;
@@ -325,18 +386,17 @@ RECT TfrmSetupStart::LabelRect(TLabel& label) const {
   return r;
 }
 
-void TfrmSetupStart::PaintLabel(HDC dc, TLabel& label) {
-  if (!label.state.visible) return;
+void TfrmSetupStart::PaintLabel(HDC dc, const WindowlessControl& label) {
   RECT r = LabelRect(label);
   SelectGuard guard(dc, label.font.get());
   ::SetBkMode(dc, TRANSPARENT);  // with visual styles labels draw only their text
   ::SetTextColor(dc, label.colour);
-  ::DrawTextW(dc, label.state.caption.c_str(), static_cast<int>(label.state.caption.size()), &r,
+  ::DrawTextW(dc, label.caption.c_str(), static_cast<int>(label.caption.size()), &r,
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | (label.centred ? DT_CENTER : DT_LEFT));
 }
 
-void TfrmSetupStart::PaintImage(HDC dc, TImage& image) {
-  if (!image.visible || !image.picture) return;
+void TfrmSetupStart::PaintImage(HDC dc, WindowlessControl& image) {
+  if (!image.picture) return;
   const RECT r = PixelRect(image.bounds, image.fillsClient);
   const SIZE size{r.right - r.left, r.bottom - r.top};
   if (size.cx <= 0 || size.cy <= 0) return;
@@ -359,69 +419,60 @@ void TfrmSetupStart::Paint(HDC target) {
   UniqueBitmap buffer(::CreateCompatibleBitmap(target, client.right, client.bottom));
   SelectGuard bufferGuard(dc.get(), buffer.get());
   ::FillRect(dc.get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
-  // Bottom first, in design order.
-  PaintLabel(dc.get(), lblTesto1);
-  PaintLabel(dc.get(), lblLink);
-  PaintLabel(dc.get(), lblSottoTitolo);
-  PaintLabel(dc.get(), lblTitolo);
-  PaintImage(dc.get(), Image_Main_EP);
-  PaintImage(dc.get(), Image_Main_PREM);
-  PaintImage(dc.get(), Image_Main);
-  PaintImage(dc.get(), ImageMod1);
-  PaintImage(dc.get(), ImageMod2);
-  PaintImage(dc.get(), ImageMod3);
-  PaintLabel(dc.get(), lblInfoBar);
+  for (WindowlessControl& control : controls_) {  // bottom first
+    if (!control.visible) continue;
+    if (control.isLabel)
+      PaintLabel(dc.get(), control);
+    else
+      PaintImage(dc.get(), control);
+  }
   ::BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
 }
 
-const void* TfrmSetupStart::HitTest(POINT p) {
-  auto inImage = [&](const TImage& i) {
-    const RECT r = PixelRect(i.bounds, i.fillsClient);
-    return i.visible && ::PtInRect(&r, p);
-  };
-  auto inLabel = [&](TLabel& l) {
-    const RECT r = LabelRect(l);
-    return l.state.visible && ::PtInRect(&r, p);
-  };
-  // Topmost first: the reverse of the painting order.
-  if (inLabel(lblInfoBar)) return &lblInfoBar;
-  for (const TImage* image : {&ImageMod3, &ImageMod2, &ImageMod1, &Image_Main, &Image_Main_PREM, &Image_Main_EP})
-    if (inImage(*image)) return image;
-  for (TLabel* label : {&lblTitolo, &lblSottoTitolo, &lblLink, &lblTesto1})
-    if (inLabel(*label)) return label;
+const WindowlessControl* TfrmSetupStart::HitTest(POINT p) {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {  // topmost first
+    if (!it->visible) continue;
+    const RECT r = it->isLabel ? LabelRect(*it) : PixelRect(it->bounds, it->fillsClient);
+    if (::PtInRect(&r, p)) return &*it;
+  }
   return nullptr;
 }
 
-LRESULT CALLBACK TfrmSetupStart::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// ---------------------------------------------------------------- messages
+
+LRESULT CALLBACK TfrmSetupStart::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<TfrmSetupStart*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->window_ = window;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<TfrmSetupStart*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_NCDESTROY && self) {
+  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->window_ = nullptr;
     ::PostQuitMessage(0);
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
-  return self ? self->Handle(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
+  return GuardedMessage(
+      window, message, wParam, lParam, [self](UINT m, WPARAM w, LPARAM l) { return self->OnMessage(m, w, l); },
+      [self](const std::wstring& error) { self->ShowDefaultErrorBox(error); });
 }
 
-LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TfrmSetupStart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // The info bar has no window of its own, so its text cannot be read the
   // usual way: on request it is sent to the asking window as WM_COPYDATA.
   static const UINT infoBarQuery = ::RegisterWindowMessageW(kInfoBarQueryMessage);
   if (message == infoBarQuery && infoBarQuery != 0) {
     HWND asker = reinterpret_cast<HWND>(wParam);
     if (!::IsWindow(asker)) return 0;
-    const std::wstring& text = lblInfoBar.state.caption;
-    COPYDATASTRUCT data{kInfoBarQueryMessageId, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
-                        const_cast<wchar_t*>(text.data())};
+    const WindowlessControl& infoBar = Find(Control::lblInfoBar);
+    COPYDATASTRUCT data{kInfoBarQueryMessageId, static_cast<DWORD>(infoBar.caption.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(infoBar.caption.data())};
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(window_), reinterpret_cast<LPARAM>(&data),
                           SMTO_ABORTIFHUNG, 2000, &ignored);
-    return lblInfoBar.state.visible ? 1 : 2;
+    return infoBar.visible ? 1 : 2;
   }
   switch (message) {
     case WM_PAINT: {
@@ -438,14 +489,19 @@ LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kActivateMessage:
-      Guarded([this] { FormActivate(); });
+      if (!closeRequested_) RunStep([this] { session_.FormActivate(); });
+      return 0;
+    case kHeldEventMessage:
+      OnUserEvent(static_cast<UserEvent>(wParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1Id) Guarded([this] { Timer1Timer(); });
+      if (wParam == kTimer1Id && !closeRequested_) RunStep([this] { session_.Timer1Timer(); });
       return 0;
-    case WM_LBUTTONUP:
-      if (HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == &lblLink) Guarded([this] { lblLinkClick(); });
+    case WM_LBUTTONUP: {
+      const WindowlessControl* hit = HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (hit && hit->id == Control::lblLink) OnUserEvent(UserEvent::LinkClick);
       return 0;
+    }
     case WM_SETCURSOR:
       if (busyCursor_) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
@@ -455,7 +511,8 @@ LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         POINT p;
         ::GetCursorPos(&p);
         ::ScreenToClient(window_, &p);
-        ::SetCursor(::LoadCursorW(nullptr, HitTest(p) == &lblLink ? IDC_HAND : IDC_ARROW));
+        const WindowlessControl* hit = HitTest(p);
+        ::SetCursor(::LoadCursorW(nullptr, hit && hit->id == Control::lblLink ? IDC_HAND : IDC_ARROW));
         return TRUE;
       }
       break;
@@ -467,7 +524,10 @@ LRESULT TfrmSetupStart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE:
-      ::DestroyWindow(window_);
+      OnCloseRequest();
+      return 0;
+    case kCloseNowMessage:
+      if (!session_.Running()) ::DestroyWindow(window_);
       return 0;
   }
   return ::DefWindowProcW(window_, message, wParam, lParam);

@@ -1,21 +1,26 @@
 #pragma once
-// TfrmSetupStart: the download window. Labels and pictures have no window of
-// their own: they are painted in design order into one off-screen buffer and
-// take clicks by hit-testing, topmost first. The button and the progress bar
-// are real child windows above them.
+// TfrmSetupStart: the download window, the thin Win32 host of the download
+// session. Labels and pictures have no window of their own: one table holds
+// them in stacking order, and painting (bottom first) and hit-testing
+// (topmost first) both walk it. The button and the progress bar are real
+// child windows above them. Events go to the session; the session's view,
+// files, launcher and HTTP are implemented here and beside this file.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/glyph_button_win.h"
-#include "app/window_rules.h"
-#include "common/sha256.h"
+#include "app/session_files_win.h"
+#include "app/session_http_win.h"
+#include "app/session_launcher_win.h"
+#include "app/setup_session.h"
 #include "platform/gdi_objects.h"
-#include "platform/http_client.h"
 #include "platform/picture.h"
+#include "platform/system_ansi_codec.h"
 
 namespace qf {
 
@@ -29,99 +34,100 @@ struct DesignBounds {
   int left, top, width, height;  // client pixels at 96 DPI
 };
 
-struct TImage {
+// One label or picture of the window, as designed and as it is now.
+struct WindowlessControl {
+  Control id;
   DesignBounds bounds;
   bool fillsClient = false;
   bool visible = true;
+  bool isLabel = false;
+  // Labels.
+  std::wstring caption;
+  int fontPx = 13;
+  bool bold = false, underline = false, centred = false, autoSize = false;
+  COLORREF colour = RGB(0, 0, 0);
+  UniqueFont font;
+  // Pictures.
   std::shared_ptr<const Picture> picture;  // null: shows nothing
   UniqueBitmap rendered;                   // the picture at its current size
   SIZE renderedSize{0, 0};
 };
 
-struct TLabel {
-  DesignBounds bounds;
-  LabelState state;
-  int fontPx = 13;
-  bool bold = false, underline = false, centred = false, autoSize = false, handCursor = false;
-  COLORREF colour = RGB(0, 0, 0);
-  UniqueFont font;
-};
-
-class TfrmSetupStart {
+class TfrmSetupStart final : public SessionView, private TransferWaiter {
  public:
-  TfrmSetupStart();
-  ~TfrmSetupStart();
-  // Creates the window, runs FormCreate and shows it.
-  // publisher: the build's installer publisher pin (a SHA-256 thumbprint),
-  // or empty to start installers without that check.
-  bool Create(HINSTANCE instance, const std::wstring& landingAddress, const std::wstring& publisher);
-  HWND Handle() const { return window_; }
+  // landingAddress: where the profile is posted; publisher: the build's
+  // installer publisher pin, or empty.
+  TfrmSetupStart(const std::wstring& landingAddress, const std::wstring& publisher);
+  ~TfrmSetupStart() override;
+  TfrmSetupStart(const TfrmSetupStart&) = delete;
+  TfrmSetupStart& operator=(const TfrmSetupStart&) = delete;
 
-  // Fetches a picture and shows it in the control; never reports a failure.
-  void LoadRemotePicture(TImage& control, const std::wstring& address);
+  // Creates the window, runs the session's creation step and shows it.
+  bool Create(HINSTANCE instance);
+  HWND Window() const { return window_; }
+
+  // SessionView.
+  void SetCaption(const std::wstring& caption) override;
+  void SetBusyCursor(bool busy) override;
+  void SetLabel(Control label, const LabelState& state) override;
+  void SetVisible(Control control, bool visible) override;
+  bool SetPicture(Control image, std::string_view bytes) override;
+  void ClearPicture(Control image) override;
+  void SetProgress(int percent) override;
+  void EnableButton(bool enabled) override;
+  void EnableTimer(bool enabled) override;
+  void ShowAppMessage(BoxKind kind, const std::wstring& text) override;
+  void RepaintNow() override;
+  void ProcessPendingMessages() override;
 
  private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // Events that arrive while a transfer is waited for are held and posted
+  // again when it ends, as if they had stayed in the queue.
+  enum class UserEvent : WPARAM { DownloadClick = 1, LinkClick = 2 };
 
-  void FormCreate();
-  void FormActivate();
-  void Timer1Timer();
-  void lblLinkClick();
-  void btnDownloadClick();
-  bool DownloadSetupToFile(const std::wstring& path);
-  void LaunchInstaller(const std::wstring& path);
-  // Starts the installer at the path, when the publisher pin allows it;
-  // false (and the file removed) when the pin refuses it.
-  bool LaunchIfTrusted(const std::wstring& path);
-  void myHTTPReceiveData(std::int64_t total, std::int64_t read, bool& abort);
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool WaitForTransfer(HANDLE done, const std::function<void()>& tick) override;
 
-  // Runs a handler; an error that escapes it is shown in the default error box.
-  template <typename Handler>
-  void Guarded(Handler handler);
+  // Runs a session step. An error that escapes it is shown in the default
+  // error box; a close asked for meanwhile takes effect after it.
+  template <typename Step>
+  void RunStep(Step step) noexcept;
+  void ShowDefaultErrorBox(const std::wstring& message) noexcept;
+  void OnUserEvent(UserEvent event);
+  void OnCloseRequest();
 
+  WindowlessControl& Find(Control id);
   void ApplyDpi(int dpi);
   void LayoutChildren();
   RECT PixelRect(const DesignBounds& bounds, bool fillsClient) const;
-  RECT LabelRect(TLabel& label) const;
+  RECT LabelRect(const WindowlessControl& label) const;
   void Paint(HDC dc);
-  void PaintLabel(HDC dc, TLabel& label);
-  void PaintImage(HDC dc, TImage& image);
+  void PaintLabel(HDC dc, const WindowlessControl& label);
+  void PaintImage(HDC dc, WindowlessControl& image);
   // The topmost visible windowless control under a client point.
-  const void* HitTest(POINT p);
-  void SetAppCursor(bool busy);
-  void ApplyTexts();
-  void SetInfoBar(const std::wstring& caption);
-  void SetProgress(int percent);
-
-  // The download's paths, computed again at every click.
-  std::wstring K_GLOBAL_DIR_LOCALE_TEMP, sDownloadFilePathTemp;
-
-  static constexpr UINT_PTR kTimer1Id = 1;
+  const WindowlessControl* HitTest(POINT p);
+  void Invalidate(const WindowlessControl& control);
 
   HWND window_ = nullptr;
-  std::wstring landingAddress_;
-  bool publisherPinned_ = false;
-  std::optional<Sha256Digest> publisherPin_;  // empty when pinned: nothing matches
   int dpi_ = 96;
-  int tag_ = 0;  // once-only flag of the first activation
+  bool shown_ = false;
   bool busyCursor_ = false;
+  bool closeRequested_ = false;
+  int waits_ = 0;  // transfers being waited for
+  std::vector<UserEvent> heldEvents_;
 
-  // The controls, in design order.
-  TImage Image_Main, ImageMod1;
+  std::array<WindowlessControl, kWindowlessControlCount> controls_;  // stacking order, bottom first
   GlyphButton btnDownload;
   std::shared_ptr<const Picture> ilBitmap_Toolbar_0;
-  TLabel lblTitolo, lblSottoTitolo, lblTesto1, lblLink;
-  TImage ImageMod2, ImageMod3;
   HWND ProgressBar1 = nullptr;
-  int progress_ = 30;  // the bar's position, as the design sets it
-  TLabel lblInfoBar;
-  TImage Image_Main_EP, Image_Main_PREM;
+  UniqueFont buttonFont_;
 
-  std::unique_ptr<HttpClient> myHTTP;  // the installer download's client, cookies kept for the window's life
-
-  WindowTexts texts_;  // the window's text fields and the settings' label values
-  UniqueFont formFont_, buttonFont_;
+  WinSessionFiles files_;
+  WinSessionLauncher launcher_;
+  WinSessionHttp http_;
+  SystemAnsiCodec codec_;
+  SetupSession session_;
 };
 
 }  // namespace qf

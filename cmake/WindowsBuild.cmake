@@ -2,6 +2,11 @@
 # under Wine in a prefix inside the build tree.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Reproducible output: no link time stamp in the PE header, and no build
+# folder in what the compiler writes, so that two builds of the same sources
+# with the same settings give the same bytes wherever they are made.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 
 # Every DLL but kernel32 and msvcrt is delay-loaded, and only ever from the
 # system folder (see app/process_start_win.cpp): a DLL of the same name
@@ -31,10 +36,15 @@ target_link_libraries(fetchwell_delayload INTERFACE ${delay_libs} delayimp)
 add_library(fetchwell_windows STATIC
   app/app_message_win.cpp
   app/artwork_win.cpp
+  app/background_job_win.cpp
   app/glyph_button_win.cpp
   app/process_start_win.cpp
-  app/setup_download_win.cpp
+  app/serving_wait_win.cpp
+  app/session_files_win.cpp
+  app/session_http_win.cpp
+  app/session_launcher_win.cpp
   app/setup_start_win.cpp
+  app/window_proc_guard_win.cpp
   landing/landing_request_win.cpp
   platform/file_system.cpp
   platform/http_client.cpp
@@ -64,15 +74,15 @@ function(fetchwell_version_rc out name description major minor patch build file_
   set(VI_PATCH ${patch})
   set(VI_BUILD ${build})
   set(VI_FILE_VERSION_TEXT ${file_version_text})
-  set(VI_COMPANY "Quarlo")
-  set(VI_PRODUCT "Quarlo Fetchwell")
-  set(VI_COPYRIGHT "Copyright (C) 2026 Quarlo")
+  set(VI_COMPANY "${COMPANY_NAME}")
+  set(VI_PRODUCT "${PRODUCT_NAME}")
+  set(VI_COPYRIGHT "${LEGAL_COPYRIGHT}")
   set(dir ${CMAKE_BINARY_DIR}/rc/${name})
   configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${dir}/app_version.rc @ONLY)
   set(${out} ${dir} PARENT_SCOPE)
 endfunction()
 
-fetchwell_version_rc(app_rc_dir QuarloFetchwell "Quarlo Fetchwell"
+fetchwell_version_rc(app_rc_dir QuarloFetchwell "${FILE_DESCRIPTION}"
   ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0 "${PROJECT_VERSION}.0")
 
 file(GLOB artwork_files ${CMAKE_SOURCE_DIR}/resources/artwork/*.png)
@@ -85,6 +95,26 @@ target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
 target_link_options(QuarloFetchwell PRIVATE -municode -s)
 target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}"
   FETCHWELL_INSTALLER_PUBLISHER=L"${installer_publisher_hex}")
+if(SIGN_PFX OR SIGN_PASSWORD_FILE)
+  if(NOT SIGN_PFX OR NOT SIGN_PASSWORD_FILE)
+    message(FATAL_ERROR "SIGN_PFX and SIGN_PASSWORD_FILE are set together")
+  endif()
+  find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+  set(sign_time)
+  if(SIGN_TIMESTAMP_URL)
+    set(sign_time -ts ${SIGN_TIMESTAMP_URL})
+  elseif(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(sign_time -time $ENV{SOURCE_DATE_EPOCH})
+  endif()
+  # Signed into a second file, which then replaces the linked one: a failed
+  # signing leaves no half-signed program behind.
+  add_custom_command(TARGET QuarloFetchwell POST_BUILD
+    COMMAND ${OSSLSIGNCODE} sign -pkcs12 ${SIGN_PFX} -readpass ${SIGN_PASSWORD_FILE} -h sha256
+            -n "${PRODUCT_NAME}" ${sign_time} -in $<TARGET_FILE:QuarloFetchwell> -out $<TARGET_FILE:QuarloFetchwell>.signed
+    COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:QuarloFetchwell>.signed $<TARGET_FILE:QuarloFetchwell>
+    COMMENT "Signing QuarloFetchwell.exe"
+    VERBATIM)
+endif()
 
 # The same program built against the end-to-end tests' landing site, and a
 # variant pinned to the tests' own signing certificate.

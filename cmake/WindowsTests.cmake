@@ -90,6 +90,9 @@ set_property(TEST planting_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=$
 add_test(NAME publisher_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_publisher.py)
 fetchwell_wine_test(publisher_e2e)
 set_property(TEST publisher_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+add_test(NAME alive_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_alive.py)
+fetchwell_wine_test(alive_e2e)
+set_property(TEST alive_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
 add_test(NAME faults_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_faults.py)
 fetchwell_wine_test(faults_e2e)
 set_property(TEST faults_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
@@ -100,3 +103,14 @@ add_executable(bench_http_fetch tests/bench/http_fetch.cpp)
 target_link_libraries(bench_http_fetch PRIVATE fetchwell_windows)
 target_link_options(bench_http_fetch PRIVATE -municode)
 add_dependencies(windows_tests QuarloFetchwell_e2e QuarloFetchwell_e2e_pinned window_driver test_installer bench_http_fetch planted_dll plain_loader)
+include(cmake/ServerTests.cmake)
+
+# The maker's kit: a signed build, made twice in two folders, gives the same
+# bytes, and its signature verifies.
+add_executable(check_signature tests/fixtures/check_signature.cpp)
+target_link_libraries(check_signature PRIVATE fetchwell_windows)
+target_link_options(check_signature PRIVATE -municode)
+add_test(NAME signed_reproducible_build
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/build/signed_reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+fetchwell_wine_test(signed_reproducible_build)
+add_dependencies(windows_tests check_signature)

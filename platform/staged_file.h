@@ -37,12 +37,14 @@ class StagedFile final : public BodySink {
   // returns the system error code and removes the partial file; 0 on success.
   DWORD Commit();
 
+  // Closes and removes the partial file; nothing is kept.
+  void Discard();
+
   const std::wstring& Path() const { return path_; }
   std::wstring PartialPath() const { return path_ + L".partial"; }
 
  private:
   bool Open();
-  void Discard();
 
   std::wstring path_;
   std::uint64_t maxBytes_;

@@ -112,6 +112,11 @@ class Program:
         lines = [l for l in out.stdout.splitlines() if "=" in l]
         return parse(lines[-1]) if lines else {}
 
+    def probe(self, ms):
+        """Starts the driver's liveness probe for ms milliseconds in the
+        background; result() of the returned object gives its answer."""
+        return Probe(self, ms)
+
     def wait_caption(self, caption, ms=30000):
         return self.driver("wait", caption, ms, timeout=ms / 1000 + 30)
 
@@ -143,6 +148,20 @@ class Program:
         if self.process.poll() is None:
             os.killpg(self.process.pid, 9)
             self.process.wait(timeout=10)
+
+
+class Probe:
+    """A liveness probe running beside the test: WM_NULL every 100 ms."""
+
+    def __init__(self, program, ms):
+        self.process = subprocess.Popen(["wine", os.path.join(BUILD, "window_driver.exe"), "probe", str(ms)],
+                                        env=program.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.ms = ms
+
+    def result(self):
+        out, _ = self.process.communicate(timeout=self.ms / 1000 + 60)
+        lines = [l for l in out.splitlines() if "=" in l]
+        return {k: int(v) for k, v in parse(lines[-1]).items()} if lines else {}
 
 
 def picture(kind, colour, size="96x24"):

@@ -99,10 +99,13 @@ class DownloadTest(harness.SiteTestCase):
         self.assert_state(button="1", infobar=INFO, bar="1", barpos="100")
         self.assert_nothing_stored(path)
 
-        # Dropped half-way, against its Content-Length.
-        self.site.files["/setup.exe"] = landing_site.cut_after(body, len(body) // 2)
+        # Dropped after a third, against its Content-Length: the bar stays
+        # at the progress reached.
+        self.site.files["/setup.exe"] = landing_site.cut_after(body, len(body) // 3 + 10)
         box = self.press_and_read_box()
         self.assertEqual(box.get("text"), FAILED, box)
+        time.sleep(0.5)
+        self.assert_state(button="1", infobar=INFO, bar="1", barpos="33")
         self.assert_nothing_stored(path)
 
         # Silent mid-body: the response time-out ends the wait.
@@ -121,7 +124,7 @@ class DownloadTest(harness.SiteTestCase):
         self.assertTrue(self.wait_marker(path), "the downloaded installer was started")
         with open(path, "rb") as f:
             self.assertEqual(f.read(), body, "the stored installer is the served file")
-        self.assertEqual(sorted(os.listdir(os.path.dirname(path))), ["setup_B714.exe", "setup_B714.exe.started"])
+        self.assertEqual(sorted(os.listdir(os.path.dirname(path))), ["setup_B714.exe", "setup_B714.exe.runs", "setup_B714.exe.started"])
         self.assertEqual(self.downloads(), ["/setup.exe"])
         time.sleep(0.5)
         self.assert_state(button="1", infobar="Download completato", bar="0")

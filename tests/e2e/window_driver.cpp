@@ -113,6 +113,47 @@ int Info() {
   return 0;
 }
 
+// Asks the window every 100 ms for ms milliseconds whether it is alive
+// (WM_NULL, as Windows does before it calls a window hung) and prints the
+// slowest answer, the unanswered probes, when the caption first read
+// "Quarlo - Download" and when the window went away (-1: never).
+int Probe(DWORD ms) {
+  HWND form = FindForm();
+  if (!form) {
+    std::printf("probes=0 found=0\n");
+    return 1;
+  }
+  LARGE_INTEGER frequency, begin;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&begin);
+  const auto elapsedMs = [&] {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<long>((now.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
+  };
+  long slowest = 0, finalAt = -1, goneAt = -1;
+  int probes = 0, unanswered = 0;
+  while (elapsedMs() < static_cast<long>(ms)) {
+    if (!::IsWindow(form)) {
+      goneAt = elapsedMs();
+      break;
+    }
+    if (finalAt < 0 && TextOf(form) == L"Quarlo - Download") finalAt = elapsedMs();
+    const long sent = elapsedMs();
+    DWORD_PTR result = 0;
+    const bool answered = ::SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    const long took = elapsedMs() - sent;
+    if (!answered && ::IsWindow(form)) ++unanswered;
+    if (answered && took > slowest) slowest = took;
+    ++probes;
+    const long next = sent + 100;
+    while (elapsedMs() < next) ::Sleep(5);
+  }
+  std::printf("probes=%d slowest=%ld unanswered=%d finalat=%ld goneat=%ld\n", probes, slowest, unanswered, finalAt,
+              goneAt);
+  return 0;
+}
+
 int Click(int x, int y) {
   HWND form = FindForm();
   if (!form) return 1;
@@ -326,19 +367,31 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"launch" && argc >= 4) return Launch(argv[2], argv[3], argc - 4, argv + 4);
   if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"press") return Press();
+  if (command == L"probe" && argc >= 3) return Probe(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"box" && argc >= 3) return Box(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"reactivate") return Reactivate();
   if (command == L"close") {
     // Closes the window and waits until it is gone, so that the next run
-    // never finds this one.
+    // never finds this one; also tells how long the window and its process
+    // took to go (endms -1: the process still runs after 10 s).
     HWND form = FindForm();
     if (!form) {
       std::printf("closed=0\n");
       return 1;
     }
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(form, &pid);
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    const DWORD start = ::GetTickCount();
     ::PostMessageW(form, WM_CLOSE, 0, 0);
     for (int i = 0; i < 500 && ::IsWindow(form); ++i) ::Sleep(20);
-    std::printf("closed=%d\n", ::IsWindow(form) ? 0 : 1);
+    const DWORD windowMs = ::GetTickCount() - start;
+    long endMs = -1;
+    if (process) {
+      if (::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0) endMs = static_cast<long>(::GetTickCount() - start);
+      ::CloseHandle(process);
+    }
+    std::printf("closed=%d windowms=%lu endms=%ld\n", ::IsWindow(form) ? 0 : 1, windowMs, endMs);
     return ::IsWindow(form) ? 1 : 0;
   }
   std::printf("unknown command\n");

@@ -1,0 +1,24 @@
+#include "app/session_files_win.h"
+
+#include <windows.h>
+
+#include "platform/file_system.h"
+
+namespace qf {
+
+std::wstring WinSessionFiles::TempVariable() {
+  std::wstring value(256, L'\0');
+  for (;;) {
+    const DWORD n = ::GetEnvironmentVariableW(L"TEMP", value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return L"";  // not set, or set to the empty text
+    if (n < value.size()) {
+      value.resize(n);
+      return value;
+    }
+    value.resize(n);  // n is the size needed, terminator included
+  }
+}
+
+bool WinSessionFiles::FileExists(const std::wstring& path) { return qf::FileExists(path); }
+
+}  // namespace qf
