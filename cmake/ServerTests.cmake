@@ -5,6 +5,4 @@
 add_test(NAME landing_page COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/server/test_landing_page.py)
 set_tests_properties(landing_page PROPERTIES TIMEOUT 120)
 # The real program posting to the reference landing page.
-add_test(NAME landing_page_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_landing_php.py)
-fetchwell_wine_test(landing_page_e2e)
-set_property(TEST landing_page_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+fetchwell_e2e_test(landing_page_e2e test_landing_php.py)

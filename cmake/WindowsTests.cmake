@@ -28,6 +28,14 @@ function(fetchwell_wine_test name)
     TIMEOUT 900)
 endfunction()
 
+# fetchwell_e2e_test(<test> <script in tests/e2e>): the real program under
+# Wine against the tests' loopback landing site.
+function(fetchwell_e2e_test name script)
+  add_test(NAME ${name} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/${script})
+  fetchwell_wine_test(${name})
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+endfunction()
+
 # Small executables the probe tests point the registry at.
 function(fetchwell_stub_exe name file_version_text with_version)
   if(with_version)
@@ -70,32 +78,20 @@ fetchwell_wine_test(windows_tests "iexplore.exe=n")
 # End to end: the real program on a virtual display against a loopback site.
 add_executable(window_driver tests/e2e/window_driver.cpp)
 target_link_options(window_driver PRIVATE -municode)
-add_test(NAME window_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_window.py)
-fetchwell_wine_test(window_e2e)
-set_property(TEST window_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+fetchwell_e2e_test(window_e2e test_window.py)
 add_executable(test_installer WIN32 tests/fixtures/test_installer.cpp)
 target_link_options(test_installer PRIVATE -municode)
-add_test(NAME download_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_download.py)
-fetchwell_wine_test(download_e2e)
-set_property(TEST download_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+fetchwell_e2e_test(download_e2e test_download.py)
 # DLL planting: a marker DLL planted under system names, and a careless
 # loader as the control; the static import table checked by objdump.
 add_library(planted_dll MODULE tests/fixtures/planted_dll.cpp)
 set_target_properties(planted_dll PROPERTIES PREFIX "")
 add_executable(plain_loader tests/fixtures/plain_loader.cpp)
 target_link_options(plain_loader PRIVATE -municode)
-add_test(NAME planting_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_planting.py)
-fetchwell_wine_test(planting_e2e)
-set_property(TEST planting_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
-add_test(NAME publisher_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_publisher.py)
-fetchwell_wine_test(publisher_e2e)
-set_property(TEST publisher_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
-add_test(NAME alive_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_alive.py)
-fetchwell_wine_test(alive_e2e)
-set_property(TEST alive_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
-add_test(NAME faults_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/test_faults.py)
-fetchwell_wine_test(faults_e2e)
-set_property(TEST faults_e2e APPEND PROPERTY ENVIRONMENT "FETCHWELL_E2E_PORT=${FETCHWELL_E2E_PORT}")
+fetchwell_e2e_test(planting_e2e test_planting.py)
+fetchwell_e2e_test(publisher_e2e test_publisher.py)
+fetchwell_e2e_test(alive_e2e test_alive.py)
+fetchwell_e2e_test(faults_e2e test_faults.py)
 add_test(NAME import_table COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.py
          $<TARGET_FILE:QuarloFetchwell> $<TARGET_FILE:QuarloFetchwell_e2e> $<TARGET_FILE:QuarloFetchwell_e2e_pinned>)
 
