@@ -44,9 +44,12 @@ int DispatchServedMessages() {
 
 }  // namespace
 
-WaitEnd WaitServingWindows(HANDLE done, const std::function<bool()>& stop, const std::function<void()>& tick) {
+WaitEnd WaitServingWindows(HANDLE done, DWORD timeoutMs, const std::function<bool()>& stop,
+                           const std::function<void()>& tick) {
+  const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : ::GetTickCount64() + timeoutMs;
   for (;;) {
     if (stop()) return WaitEnd::Stopped;
+    if (deadline != 0 && ::GetTickCount64() >= deadline) return WaitEnd::TimedOut;
     const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, kTickMs, QS_ALLINPUT, 0);
     if (woke == WAIT_OBJECT_0) {
       tick();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/attachment_services.h"
 #include "platform/file_system.h"
 
 namespace qf {
@@ -20,5 +21,11 @@ std::wstring WinSessionFiles::TempVariable() {
 }
 
 bool WinSessionFiles::FileExists(const std::wstring& path) { return qf::FileExists(path); }
+
+bool WinSessionFiles::RecordDownload(const std::wstring& path, const std::wstring& source) {
+  if (SaveWithAttachmentServices(path, source) != AttachmentVerdict::Blocked) return true;
+  ::DeleteFileW(path.c_str());  // an antivirus may have removed it already
+  return false;
+}
 
 }  // namespace qf

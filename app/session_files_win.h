@@ -8,6 +8,7 @@ class WinSessionFiles final : public SessionFiles {
  public:
   std::wstring TempVariable() override;
   bool FileExists(const std::wstring& path) override;
+  bool RecordDownload(const std::wstring& path, const std::wstring& source) override;
 };
 
 }  // namespace qf

@@ -19,6 +19,14 @@ namespace {
 
 const wchar_t kBrowserUserAgent[] = L"Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:109.0) Gecko/20100101 Firefox/112.0";
 
+// Overall deadlines: each wait of a request is bounded by the client's
+// time-outs, but a server that drips a byte now and then is not. The landing
+// exchange, redirects included, ends after 30 s and each picture fetch after
+// 20 s; the installer download needs none, since the user can close the
+// window. A job past its deadline is left to end on its own.
+constexpr DWORD kLandingDeadlineMs = 30000;
+constexpr DWORD kPictureDeadlineMs = 20000;
+
 HttpClientSettings BrowserSettings() {
   HttpClientSettings settings;
   settings.userAgent = kBrowserUserAgent;
@@ -91,10 +99,15 @@ WinSessionHttp::WinSessionHttp(TransferWaiter& waiter, std::wstring landingAddre
 WinSessionHttp::~WinSessionHttp() = default;
 
 std::wstring WinSessionHttp::ExchangeLanding() {
-  // Runs before the window is first shown, on the GUI thread.
-  std::vector<std::wstring> profile;
-  BuildMachineProfile(profile);
-  return PostLandingRequest(landingAddress_, profile);
+  struct LandingJob {
+    std::vector<std::wstring> profile;
+    std::wstring reply;
+  };
+  auto job = std::make_shared<LandingJob>();
+  BuildMachineProfile(job->profile);
+  const BackgroundJob work([job, address = landingAddress_] { job->reply = PostLandingRequest(address, job->profile); });
+  if (waiter_.WaitForTransfer(work.Done(), kLandingDeadlineMs, [] {}) != TransferWait::Done) return {};
+  return job->reply;
 }
 
 FetchOutcome WinSessionHttp::FetchPicture(const std::wstring& address, std::string& body) {
@@ -104,9 +117,14 @@ FetchOutcome WinSessionHttp::FetchPicture(const std::wstring& address, std::stri
     job->reply = client.Get(address, job->body);
   });
   FetchOutcome outcome;
-  if (!waiter_.WaitForTransfer(work.Done(), [] {})) {
-    outcome.abandoned = true;
-    return outcome;
+  switch (waiter_.WaitForTransfer(work.Done(), kPictureDeadlineMs, [] {})) {
+    case TransferWait::Closed:
+      outcome.abandoned = true;
+      return outcome;
+    case TransferWait::TimedOut:
+      return outcome;  // no reply: the control keeps its picture
+    case TransferWait::Done:
+      break;
   }
   outcome.replied = job->reply.Ok();
   outcome.status = job->reply.status;
@@ -134,7 +152,7 @@ InstallerTransfer WinSessionHttp::DownloadInstaller(const std::wstring& address,
     progress(job->total.load(std::memory_order_relaxed), read);
   };
   InstallerTransfer transfer;
-  if (!waiter_.WaitForTransfer(work.Done(), tick)) {
+  if (waiter_.WaitForTransfer(work.Done(), INFINITE, tick) != TransferWait::Done) {
     job->Drop();  // the partial file goes now, whatever the job is doing
     transfer.outcome.abandoned = true;
     return transfer;
@@ -146,6 +164,7 @@ InstallerTransfer WinSessionHttp::DownloadInstaller(const std::wstring& address,
   transfer.fileFailed = reply.error == HttpError::SinkRefused && job->file.Error() != 0;
   transfer.bytes = job->file.BytesWritten();
   transfer.contentEncoding = reply.contentEncoding;
+  transfer.finalAddress = reply.finalAddress;
   transfer.file = std::make_unique<StagedInstallerFile>(job);
   return transfer;
 }

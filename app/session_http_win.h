@@ -14,14 +14,17 @@ namespace qf {
 
 class HttpClient;
 
+enum class TransferWait { Done, Closed, TimedOut };
+
 // The window's side of a transfer: it keeps serving the window until the
 // work ends.
 class TransferWaiter {
  public:
   virtual ~TransferWaiter() = default;
-  // Waits until done is signalled, calling tick on the GUI thread meanwhile;
-  // false when the window was closed before the work ended.
-  virtual bool WaitForTransfer(HANDLE done, const std::function<void()>& tick) = 0;
+  // Waits until done is signalled, calling tick on the GUI thread meanwhile.
+  // Closed when the window was closed first, TimedOut after timeoutMs
+  // (INFINITE: never); the work then goes on unheeded.
+  virtual TransferWait WaitForTransfer(HANDLE done, DWORD timeoutMs, const std::function<void()>& tick) = 0;
 };
 
 class WinSessionHttp final : public SessionHttp {

@@ -82,6 +82,7 @@ struct InstallerTransfer {
   bool fileFailed = false;
   std::uint64_t bytes = 0;      // body bytes received
   std::string contentEncoding;  // as the reply named it, or empty
+  std::wstring finalAddress;    // where the body came from, redirects followed
   std::unique_ptr<StagedInstaller> file;
 };
 
@@ -112,14 +113,20 @@ class SessionFiles {
   virtual std::wstring TempVariable() = 0;
   // Whether a file (not a folder) exists at the path.
   virtual bool FileExists(const std::wstring& path) = 0;
+  // Hands a downloaded file to the system's attachment services, which
+  // record where it came from and let policy and the antivirus see it.
+  // False when they blocked it: the file has then been removed. A system
+  // without the services lets every file pass.
+  virtual bool RecordDownload(const std::wstring& path, const std::wstring& source) = 0;
 };
 
 class SessionLauncher {
  public:
   virtual ~SessionLauncher() = default;
   // Starts the installer through the shell, when the build's publisher pin
-  // (if any) accepts its signature. False when the pin refuses it: the file
-  // has then been removed.
+  // (if any) accepts its signature. False when the pin refuses it or the
+  // shell cannot start it: the file has then been removed, so that the next
+  // attempt downloads it anew instead of failing on it for good.
   virtual bool StartInstaller(const std::wstring& path) = 0;
   // Opens a web address in the user's browser; the result is not examined.
   virtual void OpenLink(const std::wstring& address) = 0;

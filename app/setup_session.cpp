@@ -1,6 +1,9 @@
 #include "app/setup_session.h"
 
+#include <cstddef>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "app/download_rules.h"
 #include "common/app_error.h"
@@ -55,10 +58,15 @@ void SetupSession::FormCreate() {
       return;
     }
     {
-      MemoryStream stream;
-      WriteAnsiToStream(stream, codec_.ToAnsi(reply));
+      // The reply goes to the ANSI code page once and is read once for all
+      // twelve keys; each value then reaches its consumer by its key's place.
+      const std::vector<std::wstring> keys(kSettingsKeys.begin(), kSettingsKeys.end());
+      const std::vector<std::wstring> values = ReadIniValues(codec_.ToAnsi(reply), kSettingsSection, keys, codec_);
       ApplyDeploymentSettings(texts_, [&](const wchar_t* key) {
-        return ReadIniValueFromStream(stream, kSettingsSection, key, codec_);
+        for (std::size_t i = 0; i < kSettingsKeys.size(); ++i) {
+          if (std::wstring_view(kSettingsKeys[i]) == key) return values[i];
+        }
+        return std::wstring();
       });
     }
     ApplyLabels();
@@ -218,6 +226,9 @@ bool SetupSession::DownloadSetupToFile(const std::wstring& path) {
   SetInfoBar(kDownloadCompleted);
   ProcessPendingMessages();
   if (const std::optional<std::wstring> error = transfer.file->Commit()) throw AppError(*error);
+  // Windows learns where the installer came from, and policy and the
+  // antivirus see it, before anything starts it.
+  if (!files_.RecordDownload(path, transfer.finalAddress)) return false;
   view_.SetVisible(Control::ProgressBar1, false);
   ProcessPendingMessages();
   return true;

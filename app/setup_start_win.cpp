@@ -158,6 +158,7 @@ bool TfrmSetupStart::Create(HINSTANCE instance) {
                               CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, this);
   if (!window_) return false;
 
+  launcher_.SetOwner(window_);
   btnDownload.Create(window_, kDownloadButtonId, L"Scarica il programma",
                      [this] { OnUserEvent(UserEvent::DownloadClick); });
   btnDownload.SetGlyph(ilBitmap_Toolbar_0);
@@ -236,21 +237,29 @@ void TfrmSetupStart::OnCloseRequest() {
   session_.Abandon();
 }
 
-bool TfrmSetupStart::WaitForTransfer(HANDLE done, const std::function<void()>& tick) {
+TransferWait TfrmSetupStart::WaitForTransfer(HANDLE done, DWORD timeoutMs, const std::function<void()>& tick) {
   if (!shown_) {
     // Before the window is first shown there is nothing to serve.
-    ::WaitForSingleObject(done, INFINITE);
+    if (::WaitForSingleObject(done, timeoutMs) != WAIT_OBJECT_0) return TransferWait::TimedOut;
     tick();
-    return true;
+    return TransferWait::Done;
   }
   ++waits_;
-  const WaitEnd end = WaitServingWindows(done, [this] { return closeRequested_; }, tick);
+  const WaitEnd end = WaitServingWindows(done, timeoutMs, [this] { return closeRequested_; }, tick);
   --waits_;
   if (waits_ == 0 && window_) {
     for (const UserEvent event : std::exchange(heldEvents_, {}))
       ::PostMessageW(window_, kHeldEventMessage, static_cast<WPARAM>(event), 0);
   }
-  return end == WaitEnd::Done;
+  switch (end) {
+    case WaitEnd::Done:
+      return TransferWait::Done;
+    case WaitEnd::TimedOut:
+      return TransferWait::TimedOut;
+    case WaitEnd::Stopped:
+      break;
+  }
+  return TransferWait::Closed;
 }
 
 // ---------------------------------------------------------------- view

@@ -87,7 +87,7 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
 
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  bool WaitForTransfer(HANDLE done, const std::function<void()>& tick) override;
+  TransferWait WaitForTransfer(HANDLE done, DWORD timeoutMs, const std::function<void()>& tick) override;
 
   // Runs a session step. An error that escapes it is shown in the default
   // error box; a close asked for meanwhile takes effect after it.

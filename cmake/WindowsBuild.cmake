@@ -46,6 +46,7 @@ add_library(fetchwell_windows STATIC
   app/setup_start_win.cpp
   app/window_proc_guard_win.cpp
   landing/landing_request_win.cpp
+  platform/attachment_services.cpp
   platform/file_system.cpp
   platform/http_client.cpp
   platform/module_path.cpp
@@ -86,15 +87,23 @@ fetchwell_version_rc(app_rc_dir QuarloFetchwell "${FILE_DESCRIPTION}"
   ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0 "${PROJECT_VERSION}.0")
 
 file(GLOB artwork_files ${CMAKE_SOURCE_DIR}/resources/artwork/*.png)
-add_executable(QuarloFetchwell WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
-target_include_directories(QuarloFetchwell PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
 set_source_files_properties(resources/app.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/app.manifest;${app_rc_dir}/app_version.rc")
 set_source_files_properties(resources/artwork.rc PROPERTIES OBJECT_DEPENDS "${artwork_files}")
-target_link_libraries(QuarloFetchwell PRIVATE fetchwell_windows)
-target_link_options(QuarloFetchwell PRIVATE -municode -s)
-target_compile_definitions(QuarloFetchwell PRIVATE FETCHWELL_LANDING_URL=L"${LANDING_URL}"
-  FETCHWELL_INSTALLER_PUBLISHER=L"${installer_publisher_hex}")
+
+# fetchwell_program(<target> <landing address> <publisher thumbprints>):
+# the program, built for one landing address and publisher pin.
+function(fetchwell_program target landing publisher)
+  add_executable(${target} WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
+  target_include_directories(${target} PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
+  target_link_libraries(${target} PRIVATE fetchwell_windows)
+  target_link_options(${target} PRIVATE -municode)
+  target_compile_definitions(${target} PRIVATE FETCHWELL_LANDING_URL=L"${landing}"
+    FETCHWELL_INSTALLER_PUBLISHER=L"${publisher}")
+endfunction()
+
+fetchwell_program(QuarloFetchwell "${LANDING_URL}" "${installer_publisher_hex}")
+target_link_options(QuarloFetchwell PRIVATE -s)
 if(SIGN_PFX OR SIGN_PASSWORD_FILE)
   if(NOT SIGN_PFX OR NOT SIGN_PASSWORD_FILE)
     message(FATAL_ERROR "SIGN_PFX and SIGN_PASSWORD_FILE are set together")
@@ -116,23 +125,16 @@ if(SIGN_PFX OR SIGN_PASSWORD_FILE)
     VERBATIM)
 endif()
 
-# The same program built against the end-to-end tests' landing site, and a
-# variant pinned to the tests' own signing certificate.
+# The same program built against the end-to-end tests' landing site, and
+# variants pinned to the tests' own signing certificates: one, and two (the
+# current certificate and the next).
 set(FETCHWELL_E2E_PORT 18081 CACHE STRING "Loopback port of the end-to-end tests' landing site")
-add_executable(QuarloFetchwell_e2e WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
-target_include_directories(QuarloFetchwell_e2e PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(QuarloFetchwell_e2e PRIVATE fetchwell_windows)
-target_link_options(QuarloFetchwell_e2e PRIVATE -municode)
-target_compile_definitions(QuarloFetchwell_e2e PRIVATE
-  FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php")
+set(e2e_landing "http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php")
+fetchwell_program(QuarloFetchwell_e2e "${e2e_landing}" "")
 file(SHA256 ${CMAKE_SOURCE_DIR}/tests/fixtures/signing/pinned.der e2e_publisher)
-add_executable(QuarloFetchwell_e2e_pinned WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
-target_include_directories(QuarloFetchwell_e2e_pinned PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(QuarloFetchwell_e2e_pinned PRIVATE fetchwell_windows)
-target_link_options(QuarloFetchwell_e2e_pinned PRIVATE -municode)
-target_compile_definitions(QuarloFetchwell_e2e_pinned PRIVATE
-  FETCHWELL_LANDING_URL=L"http://127.0.0.1:${FETCHWELL_E2E_PORT}/php/landing.php"
-  FETCHWELL_INSTALLER_PUBLISHER=L"${e2e_publisher}")
+file(SHA256 ${CMAKE_SOURCE_DIR}/tests/fixtures/signing/other.der e2e_next_publisher)
+fetchwell_program(QuarloFetchwell_e2e_pinned "${e2e_landing}" "${e2e_publisher}")
+fetchwell_program(QuarloFetchwell_e2e_two_pins "${e2e_landing}" "${e2e_publisher},${e2e_next_publisher}")
 
 # The installer the demo landing site serves (scripts/run.sh).
 add_executable(demo_installer WIN32 demo/demo_installer.cpp)

@@ -98,7 +98,7 @@ add_test(NAME import_table COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tes
 add_executable(bench_http_fetch tests/bench/http_fetch.cpp)
 target_link_libraries(bench_http_fetch PRIVATE fetchwell_windows)
 target_link_options(bench_http_fetch PRIVATE -municode)
-add_dependencies(windows_tests QuarloFetchwell_e2e QuarloFetchwell_e2e_pinned window_driver test_installer bench_http_fetch planted_dll plain_loader)
+add_dependencies(windows_tests QuarloFetchwell_e2e QuarloFetchwell_e2e_pinned QuarloFetchwell_e2e_two_pins window_driver test_installer bench_http_fetch planted_dll plain_loader)
 include(cmake/ServerTests.cmake)
 
 # The maker's kit: a signed build, made twice in two folders, gives the same
@@ -110,3 +110,13 @@ add_test(NAME signed_reproducible_build
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/build/signed_reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 fetchwell_wine_test(signed_reproducible_build)
 add_dependencies(windows_tests check_signature)
+
+# Hardening: a test CA trusted in the prefix for https on loopback, and a
+# stand-in for the attachment services that logs what the program hands it.
+add_executable(trust_root tests/fixtures/trust_root.cpp)
+target_link_libraries(trust_root PRIVATE crypt32)
+target_link_options(trust_root PRIVATE -municode)
+add_library(attachment_logger MODULE tests/fixtures/attachment_logger.cpp tests/fixtures/attachment_logger.def)
+set_target_properties(attachment_logger PROPERTIES PREFIX "")
+fetchwell_e2e_test(hardening_e2e test_hardening.py)
+add_dependencies(windows_tests trust_root attachment_logger)

@@ -82,4 +82,16 @@ std::optional<Sha256Digest> ParseThumbprint(std::wstring_view text) {
   return digest;
 }
 
+std::vector<Sha256Digest> ParseThumbprintList(std::wstring_view text) {
+  std::vector<Sha256Digest> pins;
+  for (;;) {
+    const std::size_t comma = text.find(L',');
+    const auto pin = ParseThumbprint(text.substr(0, comma));
+    if (!pin) return {};
+    pins.push_back(*pin);
+    if (comma == std::wstring_view::npos) return pins;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 }  // namespace qf

@@ -87,4 +87,18 @@ std::wstring ResolveLocation(std::wstring_view base, std::wstring_view location)
   return origin + RemoveDotSegments(merged) + query;
 }
 
+bool IsSecurityDowngrade(std::wstring_view from, std::wstring_view to) {
+  const auto isHttps = [](std::wstring_view address) {
+    constexpr std::wstring_view kScheme = L"https:";
+    if (address.size() < kScheme.size()) return false;
+    for (std::size_t i = 0; i < kScheme.size(); ++i) {
+      wchar_t c = address[i];
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+      if (c != kScheme[i]) return false;
+    }
+    return true;
+  };
+  return isHttps(from) && !isHttps(to);
+}
+
 }  // namespace qf

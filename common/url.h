@@ -12,4 +12,8 @@ namespace qf {
 // folder with "." and ".." segments removed. A fragment is dropped.
 std::wstring ResolveLocation(std::wstring_view base, std::wstring_view location);
 
+// Whether a redirect from one absolute address to another gives up
+// encryption: from https to anything that is not https.
+bool IsSecurityDowngrade(std::wstring_view from, std::wstring_view to);
+
 }  // namespace qf

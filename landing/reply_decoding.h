@@ -9,10 +9,11 @@
 
 namespace qf {
 
-// The largest landing reply, compressed or not, the program takes in. A
-// settings page is a few kilobytes; anything near this is hostile or broken,
-// and refusing it keeps memory bounded.
-inline constexpr std::size_t kMaxLandingReplyBytes = 16u * 1024u * 1024u;
+// The largest landing reply the program takes in, as received and again
+// after gzip. The settings are a dozen short lines in a page of a few
+// kilobytes; a larger reply is hostile or broken, and refusing it keeps the
+// window's start quick and memory bounded.
+inline constexpr std::size_t kMaxLandingReplyBytes = 1024u * 1024u;
 
 // Inflates one gzip member. Fails (nullopt) when the data is not gzip, is
 // corrupt or truncated (the end of the stream must be reached), or would

@@ -54,6 +54,35 @@ bool SameHeader(std::string_view line, std::string_view header) {
   return true;
 }
 
+// The lines of 8-bit text one at a time, as views into the text: the same
+// lines in the same order as SplitIniLines gives, without copying any.
+class IniLineCursor {
+ public:
+  // Whatever follows a NUL byte is not part of the text.
+  explicit IniLineCursor(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+  // Sets line to the next line; false once the text is used up. A break at
+  // the very end of the text leaves nothing behind it, so it adds no line.
+  bool Next(std::string_view& line) {
+    if (next_ >= text_.size()) return false;
+    std::size_t end = next_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    line = text_.substr(next_, end - next_);
+    if (end == text_.size()) {
+      next_ = end;
+    } else {
+      // CR LF is one break; a lone CR, a lone LF and LF CR's two halves each
+      // count on their own.
+      next_ = end + ((text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ? 2 : 1);
+    }
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t next_ = 0;
+};
+
 }  // namespace
 
 std::wstring ReadIniValueFromStream(MemoryStream& stream, std::wstring_view section, std::wstring_view key,
@@ -80,6 +109,56 @@ std::wstring ReadIniValueFromStream(MemoryStream& stream, std::wstring_view sect
     return Trim(codec.ToWide(line.substr(eq + 1)));
   }
   return L"";
+}
+
+std::vector<std::wstring> ReadIniValues(std::string_view ansi, std::wstring_view section,
+                                        const std::vector<std::wstring>& keys, const AnsiCodec& codec) {
+  std::vector<std::wstring> values(keys.size());
+  if (keys.empty()) return values;
+
+  std::string header;
+  header.reserve(section.size() + 2);
+  header.append(1, '[').append(codec.ToAnsi(section)).append(1, ']');
+
+  IniLineCursor lines(ansi);
+  std::string_view line;
+  bool inSection = false;
+  while (!inSection && lines.Next(line)) inSection = SameHeader(line, header);
+  if (!inSection) return values;
+
+  // A line without "=", and one whose key trims to nothing, has the empty
+  // key. Whether that matches a wanted key is asked once per key rather than
+  // once per line, so that long runs of empty lines cost next to nothing. The
+  // empty key is a real string, as in the one-key reader, so that SameKey
+  // never sees a null pointer.
+  const std::wstring emptyKey;
+  std::vector<bool> takesEmptyKey(keys.size());
+  for (std::size_t k = 0; k < keys.size(); ++k) takesEmptyKey[k] = codec.SameKey(emptyKey, keys[k]);
+
+  std::vector<bool> found(keys.size(), false);
+  std::size_t missing = keys.size();
+  while (missing > 0 && lines.Next(line)) {
+    if (!line.empty() && line.front() == '[') break;  // the next section starts
+    const std::size_t eq = line.find('=');
+    const std::wstring lineKey = eq == std::string_view::npos ? std::wstring() : Trim(codec.ToWide(line.substr(0, eq)));
+    std::wstring value;
+    bool valueConverted = false;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      if (found[k]) continue;
+      const bool matches = lineKey.empty() ? static_cast<bool>(takesEmptyKey[k]) : codec.SameKey(lineKey, keys[k]);
+      if (!matches) continue;
+      found[k] = true;
+      --missing;
+      // A line without "=" gives the empty value, which the key already has.
+      if (eq == std::string_view::npos) continue;
+      if (!valueConverted) {
+        value = Trim(codec.ToWide(line.substr(eq + 1)));
+        valueConverted = true;
+      }
+      values[k] = value;
+    }
+  }
+  return values;
 }
 
 }  // namespace qf

@@ -1,7 +1,8 @@
 #pragma once
-// The deployment settings: an INI-style section in the landing reply, read
-// one key at a time from a memory buffer holding the reply in the ANSI code
-// page.
+// The deployment settings: an INI-style section in the landing reply in the
+// ANSI code page. ReadIniValueFromStream reads one key from a memory buffer;
+// ReadIniValues reads any number of keys in one pass over the text and is
+// what start-up uses.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,5 +42,16 @@ std::vector<std::string> SplitIniLines(std::string_view text);
 // line whose first byte is "[". Keys are compared with codec.SameKey.
 std::wstring ReadIniValueFromStream(MemoryStream& stream, std::wstring_view section, std::wstring_view key,
                                     const AnsiCodec& codec);
+
+// For each key in order, what ReadIniValueFromStream gives for a stream
+// holding exactly `ansi`, with the same section and codec; the result has one
+// value per key, duplicates and empty keys included. The text is read once,
+// in place: no copy of it and no string per line. Each key line of the
+// section has its key converted and trimmed once and is matched against every
+// key not yet found (the first match per key wins); a value is converted only
+// for a line that some key takes. The walk stops at the section's end or as
+// soon as every key is found, so text after that is never looked at.
+std::vector<std::wstring> ReadIniValues(std::string_view ansi, std::wstring_view section,
+                                        const std::vector<std::wstring>& keys, const AnsiCodec& codec);
 
 }  // namespace qf

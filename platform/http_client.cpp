@@ -228,7 +228,13 @@ HttpReply HttpClient::Send(Request r, BodySink& sink) {
           Fail(reply, HttpError::TooManyRedirects);
           return reply;
         }
-        r.address = ResolveLocation(r.address, *location);
+        const std::wstring next = ResolveLocation(r.address, *location);
+        // What was asked for over https never continues in the clear.
+        if (IsSecurityDowngrade(r.address, next)) {
+          Fail(reply, HttpError::InsecureRedirect);
+          return reply;
+        }
+        r.address = next;
         if (RedirectBecomesGet(reply.status)) {
           r.method = L"GET";
           r.body = nullptr;

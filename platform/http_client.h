@@ -44,6 +44,7 @@ enum class HttpError {
   CannotConnect,     // name not resolved, refused, unreachable
   TimedOut,          // connecting, or a wait for reply data
   TooManyRedirects,  // more redirects in a row than allowed
+  InsecureRedirect,  // a redirect from https to http
   Transfer,          // the connection failed mid-way or the reply was malformed
   Truncated,         // fewer body bytes than the Content-Length announced
   SinkRefused,       // the sink stopped the transfer

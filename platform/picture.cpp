@@ -9,6 +9,7 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include "platform/com_ptr.h"
 #include "platform/unique_handle.h"
 
 namespace qf {
@@ -17,12 +18,8 @@ namespace gp = Gdiplus::DllExports;
 
 namespace {
 
-struct ComRelease {
-  void operator()(IUnknown* p) const { if (p) p->Release(); }
-};
-
 // A stream over a private copy of the bytes; GDI+ may read it again later.
-std::unique_ptr<IStream, ComRelease> StreamOver(std::string_view bytes) {
+ComPtr<IStream> StreamOver(std::string_view bytes) {
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
   if (!memory) return nullptr;
   if (void* target = ::GlobalLock(memory)) {
@@ -34,7 +31,7 @@ std::unique_ptr<IStream, ComRelease> StreamOver(std::string_view bytes) {
     ::GlobalFree(memory);
     return nullptr;
   }
-  return std::unique_ptr<IStream, ComRelease>(stream);
+  return ComPtr<IStream>(stream);
 }
 
 struct GraphicsDeleter {

@@ -4,13 +4,15 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <algorithm>
+
 namespace qf {
 
 namespace {
 
 // Runs WinVerifyTrust on the open file and compares the signer's
-// certificate with the pin; the verification state is always closed.
-bool SignedBy(HANDLE file, const std::wstring& path, const Sha256Digest& pin) {
+// certificate with the pins; the verification state is always closed.
+bool SignedBy(HANDLE file, const std::wstring& path, const std::vector<Sha256Digest>& pins) {
   WINTRUST_FILE_INFO fileInfo{};
   fileInfo.cbStruct = sizeof fileInfo;
   fileInfo.pcwszFilePath = path.c_str();
@@ -32,7 +34,8 @@ bool SignedBy(HANDLE file, const std::wstring& path, const Sha256Digest& pin) {
     CRYPT_PROVIDER_SGNR* signer = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain && signer->pasCertChain[0].pCert) {
       const CERT_CONTEXT* certificate = signer->pasCertChain[0].pCert;
-      matches = Sha256(certificate->pbCertEncoded, certificate->cbCertEncoded) == pin;
+      const Sha256Digest thumbprint = Sha256(certificate->pbCertEncoded, certificate->cbCertEncoded);
+      matches = std::find(pins.begin(), pins.end(), thumbprint) != pins.end();
     }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
@@ -42,10 +45,11 @@ bool SignedBy(HANDLE file, const std::wstring& path, const Sha256Digest& pin) {
 
 }  // namespace
 
-UniqueFile OpenIfSignedBy(const std::wstring& path, const Sha256Digest& pin) {
+UniqueFile OpenIfSignedBy(const std::wstring& path, const std::vector<Sha256Digest>& pins) {
+  if (pins.empty()) return UniqueFile();
   UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || !SignedBy(file.get(), path, pin)) return UniqueFile();
+  if (!file || !SignedBy(file.get(), path, pins)) return UniqueFile();
   return file;
 }
 

@@ -23,6 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   Discard sink;
   const ULONGLONG start = ::GetTickCount64();
   const qf::HttpReply reply = client.Get(argv[1], sink);
-  std::printf("ok=%d bytes=%zu ms=%llu\n", reply.Ok() ? 1 : 0, sink.bytes, ::GetTickCount64() - start);
+  std::printf("ok=%d status=%d error=%lu bytes=%zu ms=%llu\n", reply.Ok() ? 1 : 0, reply.status,
+              static_cast<unsigned long>(reply.systemError), sink.bytes, ::GetTickCount64() - start);
   return reply.Ok() ? 0 : 1;
 }

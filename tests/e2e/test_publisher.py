@@ -57,10 +57,10 @@ class PublisherPinTest(harness.SiteTestCase):
             self.program.close()
         shutil.rmtree(self.scratch, ignore_errors=True)
 
-    def start(self):
+    def start(self, exe="QuarloFetchwell_e2e_pinned.exe"):
         base = f"http://127.0.0.1:{harness.PORT}"
         self.site.landing = landing_site.settings_page({"DownloadLink": base + "/setup.exe", "BuildSetup": "714"})
-        self.program = harness.Program(self.display, self.site, exe="QuarloFetchwell_e2e_pinned.exe",
+        self.program = harness.Program(self.display, self.site, exe=exe,
                                        changes=["TEMP=" + harness.windows_path(self.scratch)], cwd=self.scratch)
         self.assertEqual(self.program.wait_shown().get("found"), "1")
         self.site.clear_log()
@@ -110,6 +110,25 @@ class PublisherPinTest(harness.SiteTestCase):
                 self.program.close()
                 self.program = None
                 os.remove(self.path + ".started")
+
+    def test_two_pinned_publishers_both_pass(self):
+        """A build pinned to the current and the next certificate starts an
+        installer signed by either, and still refuses an unsigned one."""
+        self.start("QuarloFetchwell_e2e_two_pins.exe")
+        self.serve("unsigned")
+        self.program.driver("press")
+        box = self.program.driver("box", 30000, timeout=60)
+        self.assertEqual(box.get("text"), FAILED, box)
+        for variant in ["other", "pinned"]:
+            with self.subTest(variant):
+                if os.path.exists(self.path):
+                    os.remove(self.path)  # each variant is downloaded, not started from the store
+                self.serve(variant)
+                self.program.driver("press")
+                self.assertTrue(self.started(), variant)
+                os.remove(self.path + ".started")
+                with open(self.path, "rb") as f:
+                    self.assertEqual(f.read(), self.variants[variant])
 
 
 if __name__ == "__main__":

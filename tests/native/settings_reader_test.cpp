@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "app/window_rules.h"
 #include "landing/ansi_codec.h"
 #include "landing/reply_decoding.h"
 #include "landing/settings_reader.h"
@@ -300,6 +304,213 @@ TEST(LandingSettings, ReplyToValuesThroughTheCodePage) {
   EXPECT_EQ(value(L"DimensioneSetup_MB"), L"42");
   EXPECT_EQ(value(L"Nome"), L"?");  // not in the code page
   EXPECT_EQ(value(L"BuildSetup"), L"");
+}
+
+// --- reading many values in one pass ---
+
+// The one-pass reader must give, key for key, what the one-key reader gives
+// for the same text and section.
+void ExpectSameAsOneKeyReads(const std::string& text, std::wstring_view section,
+                             const std::vector<std::wstring>& keys, const std::string& what) {
+  const std::vector<std::wstring> values = ReadIniValues(text, section, keys, kCodec);
+  ASSERT_EQ(values.size(), keys.size()) << what;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    EXPECT_EQ(values[k], Read(text, keys[k], section)) << what << ", key #" << k;
+  }
+}
+
+// Keys that the texts below have, lack, or nearly have; some more than once.
+const std::vector<std::wstring> kProbeKeys = {
+    L"Titolo",      L"titolo",       L"TITOLO",       L"Sottotitolo",  L"Testo1",    L"Link",
+    L"DataSetup",   L"ImgMain_link", L"DownloadLink", L"Mancante",     L"",          L"X",
+    L"A",           L"Ti tolo",      L";Titolo",      L"#Titolo",      L" Titolo",   L"citt\xE0",
+    L"PERCH\xC8",   L"perche",       L"Nome",         L"Altro",        L"Titolo",    L"",
+    L"link",        L"DATASETUP",
+};
+
+struct OnePassCase {
+  std::string what;
+  std::string text;
+  std::wstring section;
+};
+
+// The texts of the one-key reader's cases above, and a few more around the
+// ends of the text and the kinds of line break.
+std::vector<OnePassCase> OnePassCases() {
+  std::vector<OnePassCase> cases = {
+      {"settings", kSettings, L"SETUP_DEPLOY_A"},
+      {"settings, other section", kSettings, L"ALTRO"},
+      {"lower-case header", "[setup_deploy_a]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"mixed-case header", "[Setup_Deploy_A]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"lower-case section asked", "[SETUP_DEPLOY_A]\nTitolo=x", L"setup_deploy_a"},
+      {"blank after the header", "[SETUP_DEPLOY_A] \nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"blank before the header", " [SETUP_DEPLOY_A]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"blank inside the brackets", "[ SETUP_DEPLOY_A]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"no section", "Titolo=x", L"SETUP_DEPLOY_A"},
+      {"key before the header only", "Titolo=x\n[SETUP_DEPLOY_A]\nAltro=y", L"SETUP_DEPLOY_A"},
+      {"other section only", "[ALTRO]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"prefix of the name", "[SETUP_DEPLOY]\nTitolo=x", L"SETUP_DEPLOY_A"},
+      {"Latin-1 letters not folded", "[SEZIONE\xC8]\nTitolo=x", L"sezione\xE8"},
+      {"Latin-1 exact", "[SEZIONE\xC8]\nTitolo=x", L"SEZIONE\xC8"},
+      {"section name without the code page", "[?]\nTitolo=x", L"\x4E2D"},
+      {"empty section name", "[]\nTitolo=x", L""},
+      {"value trimmed, key trimmed", "[SETUP_DEPLOY_A]\n  titolo\t=  Benvenuto \t", L"SETUP_DEPLOY_A"},
+      {"value keeps its '='", "[SETUP_DEPLOY_A]\nTitolo=a?b=c", L"SETUP_DEPLOY_A"},
+      {"first match wins", "[SETUP_DEPLOY_A]\nTitolo=1\nTitolo=2\nTITOLO=3", L"SETUP_DEPLOY_A"},
+      {"the next section ends it", "[SETUP_DEPLOY_A]\nX=1\n[ALTRO]\nTitolo=2", L"SETUP_DEPLOY_A"},
+      {"a repeated header ends it", "[SETUP_DEPLOY_A]\nX=1\n[SETUP_DEPLOY_A]\nTitolo=2", L"SETUP_DEPLOY_A"},
+      {"any '[' first ends it", "[SETUP_DEPLOY_A]\n[\nTitolo=2", L"SETUP_DEPLOY_A"},
+      {"an indented header does not", "[SETUP_DEPLOY_A]\n [X]\nTitolo=3", L"SETUP_DEPLOY_A"},
+      {"an empty line does not", "[SETUP_DEPLOY_A]\n\n\nTitolo=4", L"SETUP_DEPLOY_A"},
+      {"comment lines are plain lines", "[SETUP_DEPLOY_A]\n;Titolo=x\n#Titolo=y\nTitolo=z", L"SETUP_DEPLOY_A"},
+      {"line without '='", "[SETUP_DEPLOY_A]\nTitolo\nTitolo=5\nLink\nLink=6", L"SETUP_DEPLOY_A"},
+      {"empty value stops the walk", "[SETUP_DEPLOY_A]\nTitolo=\nTitolo=6", L"SETUP_DEPLOY_A"},
+      {"key with a blank inside", "[SETUP_DEPLOY_A]\nTi tolo=x\nTitolo=y", L"SETUP_DEPLOY_A"},
+      {"header found after earlier text", "junk\n[ALTRO]\nTitolo=n\n[SETUP_DEPLOY_A]\nTitolo=7", L"SETUP_DEPLOY_A"},
+      {"empty key: line without '=' first", "[SETUP_DEPLOY_A]\nnovalue\n=x\nA=1", L"SETUP_DEPLOY_A"},
+      {"empty key: empty name first", "[SETUP_DEPLOY_A]\n = x \nnovalue\nA=1", L"SETUP_DEPLOY_A"},
+      {"empty key: empty line first", "[SETUP_DEPLOY_A]\n\n=x", L"SETUP_DEPLOY_A"},
+      {"empty key: after named lines", "[SETUP_DEPLOY_A]\nA=1\n=x", L"SETUP_DEPLOY_A"},
+      {"keys with Latin-1 letters", "[SETUP_DEPLOY_A]\nCITT\xC0=Citt\xE0\nPerch\xC8=perch\xE8", L"SETUP_DEPLOY_A"},
+      {"other section after", "[SETUP_DEPLOY_A]\nDataSetup=1\n[ALTRO]\nDataSetup=2\n", L"SETUP_DEPLOY_A"},
+      {"other section asked", "[SETUP_DEPLOY_A]\nDataSetup=1\n[ALTRO]\nDataSetup=2\n", L"ALTRO"},
+      {"same key twice", "[SETUP_DEPLOY_A]\nDataSetup=1\nDataSetup=2\n", L"SETUP_DEPLOY_A"},
+      {"NUL inside a line", Bytes("[SETUP_DEPLOY_A]\nTitolo=prima\0dopo\nLink=x\n"), L"SETUP_DEPLOY_A"},
+      {"NUL first", Bytes("\0[SETUP_DEPLOY_A]\nTitolo=x"), L"SETUP_DEPLOY_A"},
+      {"NUL right after the header", Bytes("[SETUP_DEPLOY_A]\0\nTitolo=x"), L"SETUP_DEPLOY_A"},
+      {"NUL inside the header", Bytes("[SETUP_DEPLOY_A\0]\nTitolo=x"), L"SETUP_DEPLOY_A"},
+      {"empty text", "", L"SETUP_DEPLOY_A"},
+      {"header only", "[SETUP_DEPLOY_A]", L"SETUP_DEPLOY_A"},
+      {"header and a break only", "[SETUP_DEPLOY_A]\r\n", L"SETUP_DEPLOY_A"},
+      {"header split by CR LF from its key", "[SETUP_DEPLOY_A]\r\nTitolo=x\r\n", L"SETUP_DEPLOY_A"},
+      {"LF CR leaves an empty line", "[SETUP_DEPLOY_A]\n\rTitolo=x\n\r=y", L"SETUP_DEPLOY_A"},
+      {"CR CR LF", "[SETUP_DEPLOY_A]\r\r\nTitolo=x\r\r\n", L"SETUP_DEPLOY_A"},
+      {"CR alone ends the header", "[SETUP_DEPLOY_A]\rTitolo=x\rLink=y", L"SETUP_DEPLOY_A"},
+      {"values with blanks and breaks", "[SETUP_DEPLOY_A]\nTitolo=\t a b \t\r\nLink= \r\n", L"SETUP_DEPLOY_A"},
+      {"break inside the header", "[SETUP_\nDEPLOY_A]\nTitolo=x", L"SETUP_DEPLOY_A"},
+  };
+  const std::vector<std::string> lines = {"[SETUP_DEPLOY_A]", "Titolo=T", "", "Link=L", "[ALTRO]", "Testo1=X"};
+  for (const char* br : {"\r\n", "\n", "\r"}) {
+    std::string text;
+    for (const auto& line : lines) text += line + br;
+    cases.push_back({std::string("lines ended by ") + (br[0] == '\n' ? "LF" : br[1] == '\n' ? "CR LF" : "CR"), text,
+                     L"SETUP_DEPLOY_A"});
+  }
+  cases.push_back({"mixed breaks", "[SETUP_DEPLOY_A]\rTitolo=T\n\r\nLink=L\r[ALTRO]\nTesto1=X", L"SETUP_DEPLOY_A"});
+  return cases;
+}
+
+TEST(IniValues, EveryKeyAsTheOneKeyReaderGivesIt) {
+  for (const auto& c : OnePassCases()) {
+    ExpectSameAsOneKeyReads(c.text, c.section, kProbeKeys, c.what);
+    // The twelve keys of start-up, too, on their own.
+    ExpectSameAsOneKeyReads(c.text, c.section, std::vector<std::wstring>(kSettingsKeys.begin(), kSettingsKeys.end()),
+                            c.what + " (settings keys)");
+  }
+}
+
+TEST(IniValues, ValuesComeInTheOrderOfTheKeys) {
+  const std::string text = "[SETUP_DEPLOY_A]\nTitolo=1\nLink=2\nTitolo=3\nLINK=4\nSenza\n";
+  struct Case { std::vector<std::wstring> keys, values; } cases[] = {
+      {{L"Titolo", L"Link"}, {L"1", L"2"}},
+      {{L"Link", L"Titolo"}, {L"2", L"1"}},
+      {{L"link", L"Titolo", L"LINK", L"titolo"}, {L"2", L"1", L"2", L"1"}},
+      {{L"Mancante", L"Link", L"Senza"}, {L"", L"2", L""}},
+      {{L"Titolo"}, {L"1"}},
+      {{}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadIniValues(text, L"SETUP_DEPLOY_A", c.keys, kCodec), c.values) << c.keys.size() << " keys";
+  }
+  EXPECT_EQ(ReadIniValues(text, L"ALTRO", {L"Titolo", L"Link"}, kCodec), (std::vector<std::wstring>{L"", L""}));
+}
+
+TEST(IniValues, SettingsOfAWholeSection) {
+  const std::vector<std::wstring> keys = {L"Titolo", L"Sottotitolo", L"Testo1", L"Link", L"DataSetup", L"Mancante"};
+  const std::vector<std::wstring> values = {L"Benvenuto in Quarlo", L"Il programma \xE8 pronto", L"",
+                                            L"https://example.com/a?b=c", L"2024-03-01", L""};
+  EXPECT_EQ(ReadIniValues(kSettings, L"SETUP_DEPLOY_A", keys, kCodec), values);
+}
+
+// The code page stand-in, recording what the reader asks of it.
+class RecordingCodec final : public AnsiCodec {
+ public:
+  std::wstring ToWide(std::string_view ansi) const override {
+    converted.emplace_back(ansi);
+    return kCodec.ToWide(ansi);
+  }
+  std::string ToAnsi(std::wstring_view wide) const override {
+    ++toAnsiCalls;
+    return kCodec.ToAnsi(wide);
+  }
+  bool SameKey(std::wstring_view a, std::wstring_view b) const override {
+    ++sameKeyCalls;
+    return kCodec.SameKey(a, b);
+  }
+
+  mutable std::vector<std::string> converted;  // every text given to ToWide, in order
+  mutable int toAnsiCalls = 0;
+  mutable int sameKeyCalls = 0;
+};
+
+TEST(IniValues, ConvertsEachKeyOnceAndOnlyTakenValuesAndStopsWhenAllAreFound) {
+  const std::string text =
+      "Titolo=prima\n"          // before the header: never converted
+      "[SETUP_DEPLOY_A]\n"
+      " Titolo = T \n"          // taken by Titolo and titolo: one value conversion
+      "senza\n"                 // no "=": nothing to convert
+      "\n"
+      "B=2\n"                   // taken by no key: its value is not converted
+      "link=L\n"
+      "Titolo=ancora\n"         // every key is found before this line
+      "Link=ancora\n";
+  RecordingCodec codec;
+  EXPECT_EQ(ReadIniValues(text, L"SETUP_DEPLOY_A", {L"Titolo", L"Link", L"titolo"}, codec),
+            (std::vector<std::wstring>{L"T", L"L", L"T"}));
+  EXPECT_EQ(codec.converted, (std::vector<std::string>{" Titolo ", " T ", "B", "link", "L"}));
+  EXPECT_EQ(codec.toAnsiCalls, 1);
+}
+
+TEST(IniValues, EmptyLinesDoNotCostAKeyComparisonEach) {
+  std::string text = "[SETUP_DEPLOY_A]\n";
+  for (int i = 0; i < 1000; ++i) text += "\n";
+  text += "Titolo=x\n";
+  for (int i = 0; i < 1000; ++i) text += "senza\r\n";
+  RecordingCodec codec;
+  // Link is never found, so the walk goes on to the end of the text.
+  EXPECT_EQ(ReadIniValues(text, L"SETUP_DEPLOY_A", {L"Titolo", L"Link"}, codec),
+            (std::vector<std::wstring>{L"x", L""}));
+  EXPECT_LT(codec.sameKeyCalls, 100);
+}
+
+// A hostile landing reply: megabytes of empty lines around a valid section.
+// The twelve settings come out right, whether the walk stops at the last key
+// found or, for a key that is missing, runs on to the end of the text.
+TEST(IniValues, HostileReplyOfEmptyLinesAroundTheSection) {
+  constexpr std::size_t kPaddingBytes = std::size_t{8} << 20;  // on each side
+  // "\r\n\n" over and over: a CR LF and a lone LF, two empty lines.
+  std::string padding(kPaddingBytes, '\n');
+  for (std::size_t i = 0; i < padding.size(); i += 3) padding[i] = '\r';
+  padding.back() = '\n';  // the section's header starts a line of its own
+
+  std::vector<std::wstring> keys(kSettingsKeys.begin(), kSettingsKeys.end());
+  std::vector<std::wstring> expected;
+  std::string text;
+  text.reserve(2 * kPaddingBytes + 4096);
+  text += padding;
+  text += "[SETUP_DEPLOY_A]\r\n";
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    std::string key;
+    for (wchar_t c : keys[k]) key.push_back(static_cast<char>(c));  // the keys are ASCII
+    text += key + " = valore " + std::to_string(k) + (k % 2 == 0 ? "\r\n" : "\n");
+    expected.push_back(L"valore " + std::to_wstring(k));
+  }
+  text += padding;
+
+  EXPECT_EQ(ReadIniValues(text, L"SETUP_DEPLOY_A", keys, kCodec), expected);
+  keys.push_back(L"Mancante");
+  expected.push_back(L"");
+  EXPECT_EQ(ReadIniValues(text, L"SETUP_DEPLOY_A", keys, kCodec), expected);
 }
 
 }  // namespace

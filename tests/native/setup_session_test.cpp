@@ -88,7 +88,15 @@ class FakeFiles final : public SessionFiles {
  public:
   std::wstring TempVariable() override { return temp_; }
   bool FileExists(const std::wstring& path) override { return stored_.count(path) != 0; }
+  bool RecordDownload(const std::wstring& path, const std::wstring& source) override {
+    recorded_.push_back({path, source});
+    if (!blockDownloads_) return true;
+    stored_.erase(path);
+    return false;
+  }
   std::wstring temp_ = L"C:\\Temp";
+  std::vector<std::pair<std::wstring, std::wstring>> recorded_;
+  bool blockDownloads_ = false;
   std::map<std::wstring, std::string> stored_;
 };
 
@@ -144,6 +152,7 @@ class FakeHttp final : public SessionHttp {
     transfer.fileFailed = fileFailed_;
     transfer.bytes = installer_.body.size();
     transfer.contentEncoding = encoding_;
+    transfer.finalAddress = finalAddress_.empty() ? address : finalAddress_;
     transfer.file = std::make_unique<FakeStaged>(files_, path, installer_.body, fileFailed_);
     return transfer;
   }
@@ -157,6 +166,7 @@ class FakeHttp final : public SessionHttp {
   std::vector<std::int64_t> blocks_;
   bool fileFailed_ = false;
   std::string encoding_;
+  std::wstring finalAddress_;  // where redirects led; empty: nowhere else
   bool abandon_ = false;
   std::function<void()> onRequest_;
 };
@@ -417,6 +427,27 @@ TEST_F(SessionTest, ATransferThatBreaksOffLeavesTheBarWhereItWas) {
   session.btnDownloadClick();
   EXPECT_EQ(view.progress_, (std::vector<int>{0, 16, 33}));
   EXPECT_TRUE(view.visible_[Control::ProgressBar1]);
+}
+
+TEST_F(SessionTest, TheStoredInstallerIsRecordedWithItsFinalAddressBeforeItStarts) {
+  StartWith();
+  http.finalAddress_ = L"https://cdn/setup.exe";
+  session.btnDownloadClick();
+  ASSERT_EQ(files.recorded_.size(), 1u);
+  EXPECT_EQ(files.recorded_[0].first, kInstallerPath);
+  EXPECT_EQ(files.recorded_[0].second, L"https://cdn/setup.exe");
+  EXPECT_EQ(launcher.started_.size(), 1u);
+}
+
+TEST_F(SessionTest, AnInstallerTheAttachmentServicesBlockIsReportedAndNeverStarted) {
+  StartWith();
+  files.blockDownloads_ = true;
+  session.btnDownloadClick();
+  EXPECT_TRUE(launcher.started_.empty());
+  EXPECT_TRUE(files.stored_.empty());
+  ASSERT_EQ(view.boxes_.size(), 1u);
+  EXPECT_EQ(view.boxes_[0].kind, BoxKind::Error);
+  EXPECT_TRUE(view.buttonEnabled_);
 }
 
 TEST_F(SessionTest, AContentCodingNobodyAskedForIsNoInstaller) {

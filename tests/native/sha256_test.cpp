@@ -50,5 +50,25 @@ TEST(Thumbprint, HexWithOptionalSeparators) {
     EXPECT_FALSE(ParseThumbprint(bad).has_value()) << bad;
 }
 
+TEST(Thumbprint, ListsSeparatedByCommas) {
+  const std::wstring a = L"816395cfe94fae733b7afd78196d492efbc96352111af8fa8d6da0affabf5f29";
+  const std::wstring b = L"00" + a.substr(2);
+  const struct {
+    std::wstring text;
+    std::size_t pins;  // 0: refused as a whole
+  } cases[] = {
+      {a, 1}, {a + L"," + b, 2}, {a + L", " + b, 2}, {a + L"," + b + L"," + a, 3},
+      {L"", 0}, {a + L",", 0}, {L"," + a, 0}, {a + L",,"  + b, 0}, {a + L"," + b.substr(1), 0},
+  };
+  for (const auto& c : cases) {
+    const auto pins = ParseThumbprintList(c.text);
+    ASSERT_EQ(pins.size(), c.pins) << std::string(c.text.begin(), c.text.end());
+    if (c.pins >= 2) {
+      EXPECT_EQ(pins[0], ParseThumbprint(a));
+      EXPECT_EQ(pins[1], ParseThumbprint(b));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qf

@@ -28,5 +28,19 @@ TEST(ResolveLocation, RedirectTargetsAgainstTheirBase) {
   EXPECT_EQ(ResolveLocation(L"http://h:8080", L"/p"), L"http://h:8080/p");
 }
 
+TEST(IsSecurityDowngrade, OnlyHttpsToAnythingElse) {
+  const struct {
+    const wchar_t* from;
+    const wchar_t* to;
+    bool downgrade;
+  } cases[] = {
+      {L"https://h/a", L"http://h/b", true},   {L"HTTPS://h/a", L"http://h/b", true},
+      {L"https://h/a", L"ftp://h/b", true},    {L"https://h/a", L"https://other/b", false},
+      {L"https://h/a", L"HTTPS://h/b", false}, {L"http://h/a", L"http://h/b", false},
+      {L"http://h/a", L"https://h/b", false},  {L"https://h/a", L"httpsx", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsSecurityDowngrade(c.from, c.to), c.downgrade) << c.from << L" " << c.to;
+}
+
 }  // namespace
 }  // namespace qf

@@ -125,7 +125,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             elif variant == "corrupt":
                 packed = packed[:20] + bytes([packed[20] ^ 0xFF]) + packed[21:]
             elif variant == "bomb":
-                packed = gzip.compress(b"<BODY>" + b"A" * (17 * 1024 * 1024) + b"</BODY>")
+                # A valid section amid 16 MB of empty lines: small packed,
+                # far past the cap once inflated.
+                lines = b"\r\n" * (4 << 20)
+                packed = gzip.compress(b"<BODY>" + lines + b"[SETUP_DEPLOY_A]\r\nTitolo=Benvenuto\r\n" + lines +
+                                       b"</BODY>")
             elif variant == "upper":
                 encoding = "GZIP"
             self.reply(200, packed, [("Content-Encoding", encoding)])

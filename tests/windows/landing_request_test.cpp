@@ -113,7 +113,7 @@ TEST_F(LandingRequestTest, GzipRepliesGoodBadAndOversized) {
   EXPECT_EQ(Post(L"/gzip/good/" + Token(L"gz")), L"[SETUP_DEPLOY_A]\r\nTitolo=Benvenuto");
   EXPECT_EQ(Post(L"/gzip/truncated/" + Token(L"gz")), L"");
   EXPECT_EQ(Post(L"/gzip/corrupt/" + Token(L"gz")), L"");
-  EXPECT_EQ(Post(L"/gzip/bomb/" + Token(L"gz")), L"") << "inflates past the 16 MiB cap";
+  EXPECT_EQ(Post(L"/gzip/bomb/" + Token(L"gz")), L"") << "inflates past the 1 MiB cap";
   EXPECT_EQ(Post(L"/gzip/upper/" + Token(L"gz")), L"") << "only the exact \"gzip\" is inflated";
 }
 
@@ -122,7 +122,7 @@ TEST_F(LandingRequestTest, StatusesOutsideTwoHundredsAndOversizedBodiesGiveNothi
   EXPECT_EQ(Post(L"/status/500/" + Token(L"st")), L"");
   EXPECT_EQ(Post(L"/status/204/" + Token(L"st")), L"");
   EXPECT_EQ(Post(L"/status/299/" + Token(L"st")), L"[SETUP_DEPLOY_A]\r\nTitolo=Benvenuto");
-  EXPECT_EQ(Post(L"/big/" + std::to_wstring(17 * 1024 * 1024) + L"/" + Token(L"big")), L"");
+  EXPECT_EQ(Post(L"/big/" + std::to_wstring(1024 * 1024 + 1) + L"/" + Token(L"big")), L"") << "one byte past 1 MiB";
   EXPECT_EQ(Post(L"/redirect/303/3/" + Token(L"moved")), L"GET 0");
   EXPECT_EQ(Post(L"/redirect/307/6/" + Token(L"loop")), L"") << "a sixth redirect";
   std::vector<std::wstring> fields;
