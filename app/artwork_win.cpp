@@ -14,7 +14,8 @@ std::shared_ptr<const Picture> LoadArtwork(ArtworkId id) {
   HGLOBAL loaded = ::LoadResource(self, found);
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   if (!bytes) return nullptr;
-  return Picture::Decode(std::string_view(static_cast<const char*>(bytes), ::SizeofResource(self, found)));
+  // Decoded when first drawn: a hidden picture costs nothing.
+  return Picture::DecodeWhenDrawn(std::string_view(static_cast<const char*>(bytes), ::SizeofResource(self, found)));
 }
 
 }  // namespace qf

@@ -16,7 +16,8 @@ enum ArtworkId {
   kArtGlyphDownload = 107,
 };
 
-// The decoded picture, or nothing when the resource is missing.
+// The picture, decoded when it is first drawn, or nothing when the resource
+// is missing.
 std::shared_ptr<const Picture> LoadArtwork(ArtworkId id);
 
 }  // namespace qf

@@ -1,10 +1,10 @@
 #include "app/session_http_win.h"
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 #include "app/background_job_win.h"
+#include "platform/slim_lock.h"
 #include "app/download_rules.h"
 #include "landing/landing_request_win.h"
 #include "platform/file_system.h"
@@ -39,7 +39,7 @@ HttpClientSettings BrowserSettings() {
 // data.
 struct InstallerJob {
   explicit InstallerJob(const std::wstring& path) : file(path, kMaxInstallerBytes) {}
-  std::mutex lock;
+  SlimLock lock;
   StagedFile file;
   bool dropped = false;
   HttpReply reply;  // written by the job's thread before Done
@@ -47,7 +47,7 @@ struct InstallerJob {
   std::atomic<std::int64_t> read{-1};  // -1 until the body starts
 
   void Drop() {
-    const std::lock_guard<std::mutex> hold(lock);
+    const SlimLock::Hold hold(lock);
     dropped = true;
     file.Discard();
   }
@@ -58,11 +58,11 @@ class InstallerJobSink final : public BodySink {
  public:
   explicit InstallerJobSink(InstallerJob& job) : job_(job) {}
   bool Write(const std::uint8_t* bytes, std::size_t count) override {
-    const std::lock_guard<std::mutex> hold(job_.lock);
+    const SlimLock::Hold hold(job_.lock);
     return !job_.dropped && job_.file.Write(bytes, count);
   }
   bool Accepts(std::int64_t announcedLength) override {
-    const std::lock_guard<std::mutex> hold(job_.lock);
+    const SlimLock::Hold hold(job_.lock);
     return !job_.dropped && job_.file.Accepts(announcedLength);
   }
 
@@ -75,7 +75,7 @@ class StagedInstallerFile final : public StagedInstaller {
   explicit StagedInstallerFile(std::shared_ptr<InstallerJob> job) : job_(std::move(job)) {}
   ~StagedInstallerFile() override { job_->Drop(); }
   std::optional<std::wstring> Commit() override {
-    const std::lock_guard<std::mutex> hold(job_->lock);
+    const SlimLock::Hold hold(job_->lock);
     if (const DWORD error = job_->file.Commit())
       return L"Impossibile creare il file \"" + job_->file.Path() + L"\". " + SystemErrorText(error);
     return std::nullopt;

@@ -8,6 +8,7 @@
 
 #include "app/app_message_win.h"
 #include "app/artwork_win.h"
+#include "app/background_job_win.h"
 #include "app/message_pump_win.h"
 #include "app/serving_wait_win.h"
 #include "app/window_proc_guard_win.h"
@@ -151,6 +152,14 @@ bool TfrmSetupStart::Create(HINSTANCE instance) {
   Find(Control::ImageMod2).picture = LoadArtwork(kArtBanner2);
   Find(Control::ImageMod3).picture = LoadArtwork(kArtBanner3);
   ilBitmap_Toolbar_0 = LoadArtwork(kArtGlyphDownload);
+  // The pictures the first paint shows are decoded beside the start-up
+  // exchange instead of after it; the hidden ones wait until they are drawn.
+  std::vector<std::shared_ptr<const Picture>> firstPaint = {ilBitmap_Toolbar_0};
+  for (const WindowlessControl& control : controls_)
+    if (control.visible && control.picture) firstPaint.push_back(control.picture);
+  const BackgroundJob predecode([firstPaint] {
+    for (const auto& picture : firstPaint) picture->Predecode();
+  });
 
   // Single fixed border: no sizing frame and no maximise button.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -404,16 +413,23 @@ void TfrmSetupStart::PaintLabel(HDC dc, const WindowlessControl& label) {
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | (label.centred ? DT_CENTER : DT_LEFT));
 }
 
-void TfrmSetupStart::PaintImage(HDC dc, WindowlessControl& image) {
-  if (!image.picture) return;
+bool TfrmSetupStart::EnsureRendered(WindowlessControl& image) {
+  if (!image.picture) return false;
   const RECT r = PixelRect(image.bounds, image.fillsClient);
   const SIZE size{r.right - r.left, r.bottom - r.top};
-  if (size.cx <= 0 || size.cy <= 0) return;
+  if (size.cx <= 0 || size.cy <= 0) return false;
+  // Each picture is scaled once per size.
   if (!image.rendered || image.renderedSize.cx != size.cx || image.renderedSize.cy != size.cy) {
     image.rendered = image.picture->Render(size.cx, size.cy);
     image.renderedSize = size;
   }
-  if (!image.rendered) return;
+  return static_cast<bool>(image.rendered);
+}
+
+void TfrmSetupStart::PaintImage(HDC dc, WindowlessControl& image) {
+  if (!EnsureRendered(image)) return;
+  const RECT r = PixelRect(image.bounds, image.fillsClient);
+  const SIZE size{r.right - r.left, r.bottom - r.top};
   UniqueMemoryDc source(::CreateCompatibleDC(dc));
   SelectGuard guard(source.get(), image.rendered.get());
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

@@ -105,6 +105,9 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   void Paint(HDC dc);
   void PaintLabel(HDC dc, const WindowlessControl& label);
   void PaintImage(HDC dc, WindowlessControl& image);
+  // Decodes and scales the picture for its current size, once; false when
+  // there is nothing to draw.
+  bool EnsureRendered(WindowlessControl& image);
   // The topmost visible windowless control under a client point.
   const WindowlessControl* HitTest(POINT p);
   void Invalidate(const WindowlessControl& control);

@@ -6,6 +6,12 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # folder in what the compiler writes, so that two builds of the same sources
 # with the same settings give the same bytes wherever they are made.
 add_link_options(-Wl,--no-insert-timestamp)
+# A small program: optimised for size, and every function and piece of data
+# in a section of its own, so that the linker drops what nothing uses.
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 
 # Every DLL but kernel32 and msvcrt is delay-loaded, and only ever from the
@@ -94,7 +100,10 @@ set_source_files_properties(resources/artwork.rc PROPERTIES OBJECT_DEPENDS "${ar
 # fetchwell_program(<target> <landing address> <publisher thumbprints>):
 # the program, built for one landing address and publisher pin.
 function(fetchwell_program target landing publisher)
-  add_executable(${target} WIN32 app/main_win.cpp resources/app.rc resources/artwork.rc)
+  # The runtime's error throwers and terminate handler are the program's own:
+  # theirs bring in formatted printing and a demangler (see those files).
+  add_executable(${target} WIN32 app/main_win.cpp app/runtime_errors_win.cpp app/terminate_handler_win.cpp
+                 resources/app.rc resources/artwork.rc)
   target_include_directories(${target} PRIVATE ${app_rc_dir} ${CMAKE_SOURCE_DIR}/resources)
   target_link_libraries(${target} PRIVATE fetchwell_windows)
   target_link_options(${target} PRIVATE -municode)

@@ -120,3 +120,9 @@ add_library(attachment_logger MODULE tests/fixtures/attachment_logger.cpp tests/
 set_target_properties(attachment_logger PROPERTIES PREFIX "")
 fetchwell_e2e_test(hardening_e2e test_hardening.py)
 add_dependencies(windows_tests trust_root attachment_logger)
+
+# The start-up benchmark's reference (scripts/bench-startup.sh): an empty
+# window of the download window's size.
+add_executable(empty_window WIN32 tests/bench/empty_window.cpp)
+target_link_options(empty_window PRIVATE -municode)
+add_dependencies(windows_tests empty_window)

@@ -9,6 +9,7 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include "common/area_resample.h"
 #include "platform/com_ptr.h"
 #include "platform/unique_handle.h"
 
@@ -43,31 +44,53 @@ struct ImageDeleter {
 using GraphicsPtr = std::unique_ptr<Gdiplus::GpGraphics, GraphicsDeleter>;
 using ImagePtr = std::unique_ptr<Gdiplus::GpImage, ImageDeleter>;
 
-// Draws image stretched over a 32-bit premultiplied buffer of width x height.
-bool DrawInto(Gdiplus::GpImage* image, void* bits, int width, int height) {
-  Gdiplus::GpBitmap* target = nullptr;
-  if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
-                                    &target) != Gdiplus::Ok)
-    return false;
-  ImagePtr targetOwner(target);
-  Gdiplus::GpGraphics* raw = nullptr;
-  if (gp::GdipGetImageGraphicsContext(target, &raw) != Gdiplus::Ok) return false;
-  GraphicsPtr graphics(raw);
-  gp::GdipSetInterpolationMode(raw, Gdiplus::InterpolationModeHighQualityBicubic);
-  gp::GdipSetPixelOffsetMode(raw, Gdiplus::PixelOffsetModeHalf);
-  gp::GdipSetCompositingMode(raw, Gdiplus::CompositingModeSourceCopy);
-  // Tiled edges keep the borders from fading when the picture is scaled.
-  Gdiplus::GpImageAttributes* attributes = nullptr;
-  gp::GdipCreateImageAttributes(&attributes);
-  if (attributes) gp::GdipSetImageAttributesWrapMode(attributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+// Decodes the bytes into premultiplied 32-bit pixels: bitmaps through
+// GDI+'s own conversion, metafiles by drawing them at their size.
+bool DecodePixels(std::string_view bytes, unsigned& width, unsigned& height, std::vector<std::uint32_t>& pixels) {
+  if (bytes.empty() || bytes.size() > kMaxPictureBytes) return false;
+  auto stream = StreamOver(bytes);
+  if (!stream) return false;
+  Gdiplus::GpImage* raw = nullptr;
+  if (gp::GdipLoadImageFromStream(stream.get(), &raw) != Gdiplus::Ok || !raw) return false;
+  ImagePtr image(raw);
   UINT w = 0, h = 0;
-  gp::GdipGetImageWidth(image, &w);
-  gp::GdipGetImageHeight(image, &h);
-  const Gdiplus::GpStatus status = gp::GdipDrawImageRectRectI(raw, image, 0, 0, width, height, 0, 0,
-                                                              static_cast<INT>(w), static_cast<INT>(h),
-                                                              Gdiplus::UnitPixel, attributes, nullptr, nullptr);
-  if (attributes) gp::GdipDisposeImageAttributes(attributes);
-  return status == Gdiplus::Ok;
+  if (gp::GdipGetImageWidth(raw, &w) != Gdiplus::Ok || gp::GdipGetImageHeight(raw, &h) != Gdiplus::Ok || w == 0 ||
+      h == 0 || w > kMaxPictureSide || h > kMaxPictureSide ||
+      static_cast<unsigned long long>(w) * h > kMaxPicturePixels)
+    return false;
+  pixels.assign(static_cast<std::size_t>(w) * h, 0);
+  Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+  gp::GdipGetImageType(raw, &type);
+  if (type == Gdiplus::ImageTypeBitmap) {
+    // Lock bits decodes the whole picture: broken data fails here.
+    Gdiplus::BitmapData data{};
+    data.Width = w;
+    data.Height = h;
+    data.Stride = static_cast<INT>(w * 4);
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = pixels.data();
+    const Gdiplus::GpRect all{0, 0, static_cast<INT>(w), static_cast<INT>(h)};
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(raw);
+    if (gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                               PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+      return false;
+    gp::GdipBitmapUnlockBits(bitmap, &data);
+  } else {
+    Gdiplus::GpBitmap* target = nullptr;
+    if (gp::GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), static_cast<INT>(w * 4),
+                                      PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(pixels.data()),
+                                      &target) != Gdiplus::Ok)
+      return false;
+    ImagePtr targetOwner(target);
+    Gdiplus::GpGraphics* context = nullptr;
+    if (gp::GdipGetImageGraphicsContext(target, &context) != Gdiplus::Ok) return false;
+    GraphicsPtr graphics(context);
+    if (gp::GdipDrawImageRectI(context, raw, 0, 0, static_cast<INT>(w), static_cast<INT>(h)) != Gdiplus::Ok)
+      return false;
+  }
+  width = w;
+  height = h;
+  return true;
 }
 
 UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
@@ -93,39 +116,41 @@ GdiplusSession::~GdiplusSession() {
 }
 
 std::shared_ptr<const Picture> Picture::Decode(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() > kMaxPictureBytes) return nullptr;
-  auto stream = StreamOver(bytes);
-  if (!stream) return nullptr;
-  Gdiplus::GpImage* raw = nullptr;
-  if (gp::GdipLoadImageFromStream(stream.get(), &raw) != Gdiplus::Ok || !raw) return nullptr;
-  ImagePtr image(raw);
-  UINT width = 0, height = 0;
-  if (gp::GdipGetImageWidth(raw, &width) != Gdiplus::Ok || gp::GdipGetImageHeight(raw, &height) != Gdiplus::Ok ||
-      width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-      static_cast<unsigned long long>(width) * height > kMaxPicturePixels)
-    return nullptr;
-  // GDI+ decodes lazily: render once now, so that a picture whose header is
-  // fine but whose data is broken is refused here and never fails at paint.
-  void* bits = nullptr;
-  UniqueBitmap probe = CreateTopDownDib(1, 1, &bits);
-  if (!probe || !DrawInto(raw, bits, 1, 1)) return nullptr;
   std::shared_ptr<Picture> picture(new Picture());
-  picture->image_ = image.release();
-  picture->width_ = width;
-  picture->height_ = height;
+  picture->bytes_ = bytes;
+  if (!picture->DecodeNow()) return nullptr;
   return picture;
 }
 
-Picture::~Picture() {
-  if (image_) gp::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(image_));
+std::shared_ptr<const Picture> Picture::DecodeWhenDrawn(std::string_view bytes) {
+  std::shared_ptr<Picture> picture(new Picture());
+  picture->bytes_ = bytes;
+  return picture;
+}
+
+bool Picture::DecodeNow() const {
+  const auto decode = [](INIT_ONCE*, void* parameter, void**) -> BOOL {
+    const auto* self = static_cast<const Picture*>(parameter);
+    try {
+      if (!DecodePixels(self->bytes_, self->width_, self->height_, self->pixels_)) self->width_ = self->height_ = 0;
+    } catch (...) {
+      self->width_ = self->height_ = 0;  // out of memory: nothing to draw
+    }
+    if (self->width_ == 0) self->pixels_ = {};
+    self->bytes_ = {};  // not ours to keep: Decode's caller may free them
+    return TRUE;
+  };
+  ::InitOnceExecuteOnce(&decoded_, decode, const_cast<Picture*>(this), nullptr);
+  return width_ > 0;
 }
 
 UniqueBitmap Picture::Render(int width, int height) const {
-  if (width <= 0 || height <= 0) return {};
+  if (width <= 0 || height <= 0 || !DecodeNow()) return {};
   void* bits = nullptr;
   UniqueBitmap bitmap = CreateTopDownDib(width, height, &bits);
-  if (!bitmap || !DrawInto(static_cast<Gdiplus::GpImage*>(image_), bits, width, height)) return {};
-  ::GdiFlush();
+  if (!bitmap) return {};
+  ResampleByArea(pixels_.data(), static_cast<int>(width_), static_cast<int>(height_), static_cast<std::uint32_t*>(bits),
+                 width, height);
   return bitmap;
 }
 

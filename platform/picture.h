@@ -1,13 +1,15 @@
 #pragma once
 // Pictures decoded by GDI+ from bytes (PNG, JPEG, GIF, BMP, TIFF, EMF, WMF,
-// recognised from the content) and rendered into premultiplied 32-bit
-// bitmaps at the size they are shown, so that painting is a plain blend.
+// recognised from the content) into premultiplied 32-bit pixels, and scaled
+// into bitmaps at the size they are shown, so that painting is a plain blend.
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/gdi_objects.h"
 
@@ -36,23 +38,35 @@ class GdiplusSession {
 
 class Picture {
  public:
-  // Decodes and checks the whole picture; nothing when the bytes are not a
-  // picture GDI+ can read, or it is too large.
+  // Decodes and checks the whole picture now; nothing when the bytes are not
+  // a picture GDI+ can read, or it is too large. For pictures from the
+  // network: a broken one is refused here and never fails at paint.
   static std::shared_ptr<const Picture> Decode(std::string_view bytes);
-  ~Picture();
+  // Keeps the bytes and decodes them when the picture is first rendered: for
+  // the program's own artwork, whose bytes live as long as the program and
+  // whose hidden pictures then cost nothing.
+  static std::shared_ptr<const Picture> DecodeWhenDrawn(std::string_view bytes);
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
 
-  unsigned Width() const { return width_; }
-  unsigned Height() const { return height_; }
+  // Decodes the picture now if that has not happened yet, on any thread: a
+  // background job can do it before the picture is first drawn. Decoding
+  // happens once; a thread that needs the picture meanwhile waits for it.
+  void Predecode() const { DecodeNow(); }
+
   // The picture stretched to width x height (its aspect ratio is not kept),
-  // smoothly resampled, as a top-down premultiplied 32-bit DIB section.
+  // scaled by area averaging, as a top-down premultiplied 32-bit DIB
+  // section; nothing when it cannot be decoded.
   UniqueBitmap Render(int width, int height) const;
 
  private:
   Picture() = default;
-  void* image_ = nullptr;  // GpImage*
-  unsigned width_ = 0, height_ = 0;
+  bool DecodeNow() const;
+
+  mutable std::string_view bytes_;  // until decoded
+  mutable INIT_ONCE decoded_ = INIT_ONCE_STATIC_INIT;
+  mutable unsigned width_ = 0, height_ = 0;
+  mutable std::vector<std::uint32_t> pixels_;  // premultiplied BGRA, rows packed
 };
 
 }  // namespace qf

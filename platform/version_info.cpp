@@ -1,6 +1,5 @@
 #include "platform/version_info.h"
 
-#include <cstdio>
 
 namespace qf {
 
@@ -30,9 +29,13 @@ std::optional<std::wstring> VersionInfoBlock::FirstTranslation() const {
       length < 2 * sizeof(WORD))
     return std::nullopt;
   const WORD* words = static_cast<const WORD*>(value);
-  wchar_t text[16];
-  std::swprintf(text, 16, L"%04X%04X", static_cast<unsigned>(words[0]), static_cast<unsigned>(words[1]));
-  return std::wstring(text);
+  // Language and code page as eight upper-case hex digits, "041004B0"; by
+  // hand, since the formatted-print family would bring its whole number
+  // formatting into the program for this one line.
+  std::wstring text;
+  for (const WORD word : {words[0], words[1]})
+    for (int shift = 12; shift >= 0; shift -= 4) text.push_back(L"0123456789ABCDEF"[(word >> shift) & 0xF]);
+  return text;
 }
 
 std::optional<std::wstring> VersionInfoBlock::String(const std::wstring& translation, const std::wstring& name) const {

@@ -56,8 +56,8 @@ def main(sizes):
     server = landing_site.serve(site, harness.PORT)
     with open(os.path.join(harness.BUILD, "test_installer.exe"), "rb") as f:
         stub = f.read()
-    print(f"{'installer':>10} {'program MiB/s':>14} {'curl MiB/s':>11} {'ratio':>6} {'client alone':>13} "
-          f"{'program peak':>13}")
+    print(f"{'installer':>10} {'program MiB/s':>14} {'curl MiB/s':>11} {'client alone':>13} "
+          f"{'bare WinHTTP':>13} {'program/bare':>13} {'program peak':>13}")
     try:
         for mib in sizes:
             body = stub + os.urandom(mib * BLOCK - len(stub))
@@ -92,8 +92,15 @@ def main(sizes):
                             f"http://127.0.0.1:{harness.PORT}/setup.exe"], check=True, capture_output=True,
                            env=dict(os.environ, WINEDEBUG="-all"))
             client_rate = mib / client_timings[0]
-            print(f"{mib:>6} MiB {program_rate:>14.0f} {curl_rate:>11.0f} {program_rate / curl_rate:>6.2f} "
-                  f"{client_rate:>9.0f} MiB/s {peak / 1024:>9.1f} MiB", flush=True)
+            # A bare synchronous WinHTTP read loop: what Wine's WinHTTP allows.
+            bare_timings = []
+            site.files = {"/setup.exe": timed_body(body, bare_timings)}
+            subprocess.run(["wine", os.path.join(harness.BUILD, "bench_http_fetch.exe"),
+                            f"http://127.0.0.1:{harness.PORT}/setup.exe", "bare"], check=True, capture_output=True,
+                           env=dict(os.environ, WINEDEBUG="-all"))
+            bare_rate = mib / bare_timings[0]
+            print(f"{mib:>6} MiB {program_rate:>14.0f} {curl_rate:>11.0f} {client_rate:>9.0f} MiB/s "
+                  f"{bare_rate:>9.0f} MiB/s {program_rate / bare_rate:>13.2f} {peak / 1024:>9.1f} MiB", flush=True)
             shutil.rmtree(scratch, ignore_errors=True)
     finally:
         server.shutdown()

@@ -12,8 +12,13 @@
 //   launch <exe> <cwd> [NAME=VALUE | -NAME]...
 //                              starts the program with that environment and
 //                              folder, and waits until its window exists
+//   starttime <exe> <cwd> <caption> <ms> [close] [out=<file>]
+//                              starts exe and times its first visible window
+//                              and the caption on a visible one (see below)
 //   (no command)               writes driver-started.txt beside itself
 #include <windows.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cwchar>
@@ -345,6 +350,164 @@ int Launch(const wchar_t* exe, const wchar_t* folder, int count, wchar_t** chang
   return 0;
 }
 
+// The top-level windows of one process, as starttime looks for them.
+struct ProcessWindows {
+  DWORD process;
+  const std::wstring* caption;
+  HWND visible;    // the first visible one found
+  HWND captioned;  // a visible one with the caption
+};
+
+BOOL CALLBACK FindProcessWindows(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<ProcessWindows*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid != search->process || !::IsWindowVisible(window)) return TRUE;
+  if (!search->visible) search->visible = window;
+  if (TextOf(window) == *search->caption) {
+    search->captioned = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Prints the answer, and also writes it to path when one is given: a driver
+// started by "wine explorer /desktop=..." may have no stdout its caller sees.
+void Answer(const std::string& line, const std::wstring& path) {
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+  if (path.empty()) return;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\n";
+  DWORD written = 0;
+  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+// Start-up timing: starts exe in folder with this driver's own environment
+// and polls about every 1-2 ms (Sleep(1) under Wine) for the process's
+// top-level windows. visible is the first moment one of them is visible
+// (its first paint), final the first moment a visible one has the caption;
+// both in ms from just before CreateProcessW, -1 when it did not happen
+// within ms. The design caption may equal the final one, which is why only a
+// visible window counts. Prints "visible=" and "final=" as they happen, then
+// one line "visible=<ms> final=<ms> pid=<pid>", with " exited=1" when the
+// process ended before its final caption.
+// Options: close posts WM_CLOSE to the window after measuring and waits up
+// to 5 s for the process to end (closems: how long it took; -1: it did not,
+// and was terminated); out=<file> also writes the last line to that file.
+// Without close the program is left running.
+int StartTime(const wchar_t* exe, const wchar_t* folder, const std::wstring& caption, DWORD ms, int count,
+              wchar_t** options) {
+  bool closeAfter = false;
+  std::wstring outPath;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring option = options[i];
+    if (option == L"close") closeAfter = true;
+    else if (option.rfind(L"out=", 0) == 0) outPath = option.substr(4);
+  }
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  LARGE_INTEGER frequency, begin;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&begin);
+  if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process)) {
+    const DWORD error = ::GetLastError();
+    Answer("visible=-1 final=-1 pid=-1 error=" + std::to_string(error), outPath);
+    return 1;
+  }
+  const auto elapsedMs = [&] {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<long>((now.QuadPart - begin.QuadPart) * 1000 / frequency.QuadPart);
+  };
+  long visibleAt = -1, finalAt = -1;
+  HWND shown = nullptr, finished = nullptr;
+  bool exited = false;
+  // First paint: the screen pixel at the middle of the window's client area,
+  // read as the screen shows it, and when it last changed. Once the window
+  // has settled, the moment it took its final colour is the first paint.
+  HDC screen = ::GetDC(nullptr);
+  COLORREF lastColour = CLR_INVALID;
+  long lastChange = -1;
+  const auto sampleMiddle = [&](HWND window, long now) {
+    RECT client;
+    if (!window || !::GetClientRect(window, &client)) return;
+    POINT middle{client.right / 2, client.bottom / 2};
+    ::ClientToScreen(window, &middle);
+    const COLORREF colour = ::GetPixel(screen, middle.x, middle.y);
+    if (colour != lastColour) {
+      lastColour = colour;
+      lastChange = now;
+    }
+  };
+  for (;;) {
+    ProcessWindows search{process.dwProcessId, &caption, nullptr, nullptr};
+    ::EnumWindows(FindProcessWindows, reinterpret_cast<LPARAM>(&search));
+    const long now = elapsedMs();
+    if (search.visible && visibleAt < 0) {
+      visibleAt = now;
+      shown = search.visible;
+      std::printf("visible=%ld\n", visibleAt);
+      std::fflush(stdout);
+    }
+    if (shown) sampleMiddle(shown, now);
+    if (search.captioned) {
+      finalAt = now;
+      finished = search.captioned;
+      std::printf("final=%ld\n", finalAt);
+      std::fflush(stdout);
+      break;
+    }
+    if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+      exited = true;
+      break;
+    }
+    if (now > static_cast<long>(ms)) break;
+    ::Sleep(1);
+  }
+  // The window keeps its look for a while after its final caption: any
+  // later change of the middle pixel means it was not painted yet.
+  long paintedAt = -1;
+  if (shown && !exited) {
+    const long settle = elapsedMs() + 300;
+    while (elapsedMs() < settle) {
+      sampleMiddle(shown, elapsedMs());
+      ::Sleep(1);
+    }
+    paintedAt = std::max(lastChange, visibleAt);
+  }
+  ::ReleaseDC(nullptr, screen);
+  std::string line = "visible=" + std::to_string(visibleAt) + " painted=" + std::to_string(paintedAt) +
+                     " final=" + std::to_string(finalAt) + " pid=" + std::to_string(process.dwProcessId);
+  if (exited) line += " exited=1";
+  if (closeAfter) {
+    long closeMs = 0;
+    if (!exited) {
+      HWND target = finished ? finished : shown;
+      const long closeStart = elapsedMs();
+      if (target && ::IsWindow(target)) ::PostMessageW(target, WM_CLOSE, 0, 0);
+      if (target && ::WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0) {
+        closeMs = elapsedMs() - closeStart;
+      } else {
+        // Nothing to close, or it would not end: the next start must not
+        // meet this one.
+        ::TerminateProcess(process.hProcess, 1);
+        ::WaitForSingleObject(process.hProcess, 5000);
+        closeMs = -1;
+      }
+    }
+    line += " closems=" + std::to_string(closeMs);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  Answer(line, outPath);
+  return finalAt >= 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -365,6 +528,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"info") return Info();
   if (command == L"infobar") return InfoBar();
   if (command == L"launch" && argc >= 4) return Launch(argv[2], argv[3], argc - 4, argv + 4);
+  if (command == L"starttime" && argc >= 6)
+    return StartTime(argv[2], argv[3], argv[4], static_cast<DWORD>(_wtoi(argv[5])), argc - 6, argv + 6);
   if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"press") return Press();
   if (command == L"probe" && argc >= 3) return Probe(static_cast<DWORD>(_wtoi(argv[2])));
