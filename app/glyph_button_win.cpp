@@ -132,8 +132,14 @@ LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wasPressed && ::PtInRect(&r, p)) Click();
       return 0;
     }
-    case WM_GETDLGCODE:
-      return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_GETDLGCODE: {
+      // Enter reaches the button itself rather than the dialog manager,
+      // which would turn it into a command for the default button that
+      // this window does not have.
+      const MSG* key = reinterpret_cast<const MSG*>(lParam);
+      const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+      return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON | (enter ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_KEYDOWN:
       if (wParam == VK_SPACE || wParam == VK_RETURN) {
         Click();

@@ -6,6 +6,7 @@
 #include "app/background_job_win.h"
 #include "app/process_start_win.h"
 #include "app/setup_start_win.h"
+#include "app/single_instance_win.h"
 #include "platform/picture.h"
 
 #ifndef FETCHWELL_INSTALLER_PUBLISHER
@@ -23,11 +24,16 @@ struct ComApartment {
 };
 
 int RunWindow(HINSTANCE instance) {
+  const qf::SingleInstance single(FETCHWELL_LANDING_URL);
+  if (!single.First()) {
+    single.ActivateRunning();
+    return 0;
+  }
   const ComApartment com;  // the shell calls that start the installer want it
   const qf::GdiplusSession gdiplus;
 
   qf::TfrmSetupStart frmSetupStart(FETCHWELL_LANDING_URL, FETCHWELL_INSTALLER_PUBLISHER);
-  if (!frmSetupStart.Create(instance)) return 1;
+  if (!frmSetupStart.Create(instance, [&single](HWND window) { single.Claim(window); })) return 1;
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -11,6 +11,7 @@
 #include "app/background_job_win.h"
 #include "app/message_pump_win.h"
 #include "app/serving_wait_win.h"
+#include "app/taskbar_progress_win.h"
 #include "app/window_proc_guard_win.h"
 
 namespace qf {
@@ -131,7 +132,7 @@ TfrmSetupStart::~TfrmSetupStart() {
   if (window_) ::DestroyWindow(window_);
 }
 
-bool TfrmSetupStart::Create(HINSTANCE instance) {
+bool TfrmSetupStart::Create(HINSTANCE instance, const std::function<void(HWND)>& created) {
   GlyphButton::RegisterClass(instance);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -166,6 +167,8 @@ bool TfrmSetupStart::Create(HINSTANCE instance) {
   window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kFormClass, kCaptionReady, style, CW_USEDEFAULT,
                               CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, this);
   if (!window_) return false;
+  created(window_);
+  taskbar_.emplace(window_);
 
   launcher_.SetOwner(window_);
   btnDownload.Create(window_, kDownloadButtonId, L"Scarica il programma",
@@ -306,6 +309,13 @@ void TfrmSetupStart::SetLabel(Control id, const LabelState& state) {
 void TfrmSetupStart::SetVisible(Control id, bool visible) {
   if (id == Control::ProgressBar1) {
     ::ShowWindow(ProgressBar1, visible ? SW_SHOW : SW_HIDE);
+    // The taskbar button shows the bar while it is shown: a bar hidden
+    // again is a download that succeeded.
+    barShown_ = visible;
+    if (visible)
+      taskbar_->Normal(barPosition_);
+    else
+      taskbar_->Clear();
     return;
   }
   if (id == Control::btnDownload) {
@@ -334,7 +344,11 @@ void TfrmSetupStart::ClearPicture(Control id) {
   Invalidate(image);
 }
 
-void TfrmSetupStart::SetProgress(int percent) { ::SendMessageW(ProgressBar1, PBM_SETPOS, percent, 0); }
+void TfrmSetupStart::SetProgress(int percent) {
+  ::SendMessageW(ProgressBar1, PBM_SETPOS, percent, 0);
+  barPosition_ = percent;
+  if (barShown_) taskbar_->Normal(percent);  // a new attempt clears an earlier failure's red
+}
 
 void TfrmSetupStart::EnableButton(bool enabled) { ::EnableWindow(btnDownload.Handle(), enabled); }
 
@@ -346,6 +360,9 @@ void TfrmSetupStart::EnableTimer(bool enabled) {
 }
 
 void TfrmSetupStart::ShowAppMessage(BoxKind kind, const std::wstring& text) {
+  // The error box with the bar shown is a failed download: red on the
+  // taskbar until the next attempt.
+  if (kind == BoxKind::Error && barShown_) taskbar_->Error();
   qf::ShowAppMessage(window_, text, kind, MB_OK);
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "app/session_files_win.h"
 #include "app/session_http_win.h"
 #include "app/session_launcher_win.h"
+#include "app/taskbar_progress_win.h"
 #include "app/setup_session.h"
 #include "platform/gdi_objects.h"
 #include "platform/picture.h"
@@ -62,8 +64,9 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   TfrmSetupStart(const TfrmSetupStart&) = delete;
   TfrmSetupStart& operator=(const TfrmSetupStart&) = delete;
 
-  // Creates the window, runs the session's creation step and shows it.
-  bool Create(HINSTANCE instance);
+  // Creates the window, hands it to created, runs the session's creation
+  // step and shows it.
+  bool Create(HINSTANCE instance, const std::function<void(HWND)>& created);
   HWND Window() const { return window_; }
 
   // SessionView.
@@ -124,6 +127,9 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   GlyphButton btnDownload;
   std::shared_ptr<const Picture> ilBitmap_Toolbar_0;
   HWND ProgressBar1 = nullptr;
+  int barPosition_ = 30;  // the design's position
+  bool barShown_ = false;
+  std::optional<TaskbarProgress> taskbar_;
   UniqueFont buttonFont_;
 
   WinSessionFiles files_;

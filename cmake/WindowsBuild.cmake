@@ -50,6 +50,8 @@ add_library(fetchwell_windows STATIC
   app/session_http_win.cpp
   app/session_launcher_win.cpp
   app/setup_start_win.cpp
+  app/single_instance_win.cpp
+  app/taskbar_progress_win.cpp
   app/window_proc_guard_win.cpp
   landing/landing_request_win.cpp
   platform/attachment_services.cpp

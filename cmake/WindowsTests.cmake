@@ -119,6 +119,13 @@ target_link_options(trust_root PRIVATE -municode)
 add_library(attachment_logger MODULE tests/fixtures/attachment_logger.cpp tests/fixtures/attachment_logger.def)
 set_target_properties(attachment_logger PROPERTIES PREFIX "")
 fetchwell_e2e_test(hardening_e2e test_hardening.py)
+
+# A good Windows citizen: the keyboard, one instance, and a stand-in for the
+# taskbar's COM object that logs the program's progress calls.
+add_library(taskbar_logger MODULE tests/fixtures/taskbar_logger.cpp tests/fixtures/taskbar_logger.def)
+set_target_properties(taskbar_logger PROPERTIES PREFIX "")
+fetchwell_e2e_test(citizen_e2e test_citizen.py)
+add_dependencies(windows_tests taskbar_logger)
 add_dependencies(windows_tests trust_root attachment_logger)
 
 # The start-up benchmark's reference (scripts/bench-startup.sh): an empty

@@ -87,6 +87,20 @@ int Wait(const std::wstring& caption, DWORD ms, bool shown) {
   }
 }
 
+BOOL CALLBACK CountForm(HWND window, LPARAM count) {
+  wchar_t cls[64] = {};
+  ::GetClassNameW(window, cls, 64);
+  if (std::wcscmp(cls, kFormClass) == 0) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// How many download windows the desktop holds.
+int CountForms() {
+  int count = 0;
+  ::EnumWindows(CountForm, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 HWND Child(HWND form, const wchar_t* className) { return ::FindWindowExW(form, nullptr, className, nullptr); }
 
 int Info() {
@@ -109,12 +123,13 @@ int Info() {
   }
   std::printf(
       "found=1 caption=%s width=%ld height=%ld originx=%ld originy=%ld sizebox=%d maximizebox=%d minimizebox=%d "
-      "button=%ld,%ld,%ld,%ld buttonenabled=%d buttonchecked=%d bar=%d barpos=%d\n",
+      "button=%ld,%ld,%ld,%ld buttonenabled=%d buttonchecked=%d bar=%d barpos=%d iconic=%d forms=%d\n",
       OneLine(TextOf(form)).c_str(), client.right, client.bottom, origin.x, origin.y, (style & WS_THICKFRAME) ? 1 : 0,
       (style & WS_MAXIMIZEBOX) ? 1 : 0, (style & WS_MINIMIZEBOX) ? 1 : 0, b.left, b.top, b.right - b.left,
       b.bottom - b.top, button && ::IsWindowEnabled(button) ? 1 : 0,
       button ? static_cast<int>(::SendMessageW(button, BM_GETCHECK, 0, 0)) : -1,
-      bar && ::IsWindowVisible(bar) ? 1 : 0, bar ? static_cast<int>(::SendMessageW(bar, 0x0408 /*PBM_GETPOS*/, 0, 0)) : -1);
+      bar && ::IsWindowVisible(bar) ? 1 : 0, bar ? static_cast<int>(::SendMessageW(bar, 0x0408 /*PBM_GETPOS*/, 0, 0)) : -1,
+      ::IsIconic(form) ? 1 : 0, CountForms());
   return 0;
 }
 
@@ -235,6 +250,65 @@ int Box(DWORD ms) {
     }
     ::Sleep(50);
   }
+}
+
+std::vector<wchar_t> EnvironmentWith(int count, wchar_t** changes);
+
+// Sends keys to the window as the keyboard would: the window is brought to
+// the front and the key goes to whatever has the focus there.
+int Key(WORD key) {
+  HWND form = FindForm();
+  if (!form) return 1;
+  ::SetForegroundWindow(form);
+  ::Sleep(200);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  const UINT sent = ::SendInput(2, input, sizeof(INPUT));
+  std::printf("keyed=%u\n", sent);
+  return sent == 2 ? 0 : 1;
+}
+
+int Minimize() {
+  HWND form = FindForm();
+  if (!form) return 1;
+  ::ShowWindow(form, SW_MINIMIZE);
+  for (int i = 0; i < 100 && !::IsIconic(form); ++i) ::Sleep(20);
+  std::printf("iconic=%d\n", ::IsIconic(form) ? 1 : 0);
+  return 0;
+}
+
+// Starts the exe (in the driver's desktop, its folder the given one, the
+// driver's environment with the changes) and waits up to 10 s for it to
+// end; writes "ended=<ms>" (-1: still running, then ended by force) to
+// the result file.
+int Second(const wchar_t* exe, const wchar_t* folder, const wchar_t* resultFile, int count, wchar_t** changes) {
+  std::vector<wchar_t> environment = EnvironmentWith(count, changes);
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const DWORD start = ::GetTickCount();
+  long ended = -1;
+  if (::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                       environment.data(), folder, &startup, &process)) {
+    if (::WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0) {
+      ended = static_cast<long>(::GetTickCount() - start);
+    } else {
+      ::TerminateProcess(process.hProcess, 1);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  HANDLE file = ::CreateFileW(resultFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    const std::string line = "ended=" + std::to_string(ended) + "\n";
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+  }
+  return ended >= 0 ? 0 : 1;
 }
 
 int Reactivate() {
@@ -532,6 +606,9 @@ int wmain(int argc, wchar_t** argv) {
     return StartTime(argv[2], argv[3], argv[4], static_cast<DWORD>(_wtoi(argv[5])), argc - 6, argv + 6);
   if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"press") return Press();
+  if (command == L"key" && argc >= 3) return Key(static_cast<WORD>(_wtoi(argv[2])));
+  if (command == L"minimize") return Minimize();
+  if (command == L"second" && argc >= 5) return Second(argv[2], argv[3], argv[4], argc - 5, argv + 5);
   if (command == L"probe" && argc >= 3) return Probe(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"box" && argc >= 3) return Box(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"reactivate") return Reactivate();

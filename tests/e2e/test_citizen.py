@@ -1,0 +1,119 @@
+"""End-to-end tests of the program as a Windows citizen, under Wine: Enter on
+the focused button downloads and starts the installer, a second start
+brings the running window back and ends without a landing request, and the
+taskbar button follows the download (recorded by a logging stand-in for the
+taskbar's COM object registered in the prefix)."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import com_registration  # noqa: E402
+import harness  # noqa: E402
+import landing_site  # noqa: E402
+
+INSTALLER = os.path.join(harness.BUILD, "test_installer.exe")
+FAILED = "QUARLO\\r\\n\\r\\nErrore scaricamento programma"
+TASKBAR_LIST = "{56FDF344-FD6D-11D0-958A-006097C9A090}"
+VK_RETURN = 13
+TBPF_NOPROGRESS, TBPF_NORMAL, TBPF_ERROR = 0, 2, 4
+
+
+def base(path):
+    return f"http://127.0.0.1:{harness.PORT}{path}"
+
+
+class CitizenTest(harness.SiteTestCase):
+    def setUp(self):
+        self.site.clear_log()
+        self.site.files.clear()
+        self.program = None
+        self.scratch = tempfile.mkdtemp(prefix="fetchwell-citizen-")
+        self.temp = os.path.join(self.scratch, "temp")
+        os.makedirs(self.temp)
+        self.path = os.path.join(self.temp, "_Ostrel", "SETUP_DEPLOY_A", "setup_B714.exe")
+        with open(INSTALLER, "rb") as f:
+            self.installer = f.read()
+        self.site.landing = landing_site.settings_page({"DownloadLink": base("/setup.exe"), "BuildSetup": "714"})
+
+    def tearDown(self):
+        if self.program:
+            self.program.close()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def start(self, changes=()):
+        self.program = harness.Program(self.display, self.site,
+                                       changes=["TEMP=" + harness.windows_path(self.temp), *changes], cwd=self.scratch)
+        self.assertEqual(self.program.wait_shown().get("found"), "1")
+
+    def started(self, seconds=20):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if os.path.exists(self.path + ".started"):
+                return True
+            time.sleep(0.2)
+        return False
+
+    def test_enter_on_the_focused_button_downloads_and_starts_the_installer(self):
+        self.site.files["/setup.exe"] = (200, self.installer, [])
+        self.start()
+        self.site.clear_log()
+        self.assertEqual(self.program.driver("key", VK_RETURN).get("keyed"), "2")
+        self.assertTrue(self.started(), "Enter pressed the button")
+        self.assertEqual([p for _, p, _ in self.site.requests()], ["/setup.exe"])
+
+    def test_a_second_start_brings_the_window_back_and_ends(self):
+        self.start()
+        self.assertEqual(self.program.driver("minimize").get("iconic"), "1")
+        self.site.clear_log()
+        result = os.path.join(self.scratch, "second.txt")
+        exe = os.path.join(harness.BUILD, "QuarloFetchwell_e2e.exe")
+        subprocess.run(["wine", "explorer", "/desktop=e2e,1280x1024", os.path.join(harness.BUILD, "window_driver.exe"),
+                        "second", harness.windows_path(exe), harness.windows_path(self.scratch),
+                        harness.windows_path(result), "TEMP=" + harness.windows_path(self.temp)],
+                       env=self.program.env, capture_output=True, timeout=60)
+        with open(result) as f:
+            ended = int(f.read().split("=")[1])
+        self.assertGreaterEqual(ended, 0, "the second start ended by itself")
+        self.assertLess(ended, 5000)
+        self.assertEqual(self.site.requests(), [], "no landing request from the second start")
+        time.sleep(0.5)
+        info = self.program.driver("info")
+        self.assertEqual(info.get("forms"), "1", info)
+        self.assertEqual(info.get("iconic"), "0", "the running window was restored")
+
+    def test_the_taskbar_button_follows_the_download(self):
+        dll = os.path.join(harness.BUILD, "taskbar_logger.dll")
+        log = os.path.join(self.scratch, "taskbar.log")
+        env = dict(os.environ, WINEDEBUG="-all", DISPLAY=self.display.name)
+        with com_registration.registered_com_server(env, TASKBAR_LIST, dll):
+            self.site.files["/setup.exe"] = (404, b"<html>no</html>", [])
+            self.start(["FETCHWELL_TASKBAR_LOG=" + harness.windows_path(log)])
+            self.program.driver("press")
+            box = self.program.driver("box", 30000, timeout=60)
+            self.assertEqual(box.get("text"), FAILED, box)
+            self.site.files["/setup.exe"] = (200, self.installer, [])
+            self.program.driver("press")
+            self.assertTrue(self.started())
+            time.sleep(0.5)
+            with open(log, encoding="utf-8") as f:
+                calls = [c for c in f.read().splitlines() if c.startswith("SetProgress")]
+        states = [int(c.split()[1]) for c in calls if c.startswith("SetProgressState")]
+        # Normal while the failed attempt ran, red after it, normal again for
+        # the next attempt, and nothing once it succeeded.
+        self.assertEqual(states[0], TBPF_NORMAL, calls)
+        self.assertIn(TBPF_ERROR, states, calls)
+        error_at = states.index(TBPF_ERROR)
+        self.assertEqual(states[error_at + 1], TBPF_NORMAL, calls)
+        self.assertEqual(states[-1], TBPF_NOPROGRESS, calls)
+        values = [c.split()[1:] for c in calls if c.startswith("SetProgressValue")]
+        self.assertIn(["100", "100"], values, calls)
+        self.assertTrue(all(total == "100" for _, total in values), calls)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
