@@ -153,14 +153,6 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::function<void(HWND)>&
   Find(Control::ImageMod2).picture = LoadArtwork(kArtBanner2);
   Find(Control::ImageMod3).picture = LoadArtwork(kArtBanner3);
   ilBitmap_Toolbar_0 = LoadArtwork(kArtGlyphDownload);
-  // The pictures the first paint shows are decoded beside the start-up
-  // exchange instead of after it; the hidden ones wait until they are drawn.
-  std::vector<std::shared_ptr<const Picture>> firstPaint = {ilBitmap_Toolbar_0};
-  for (const WindowlessControl& control : controls_)
-    if (control.visible && control.picture) firstPaint.push_back(control.picture);
-  const BackgroundJob predecode([firstPaint] {
-    for (const auto& picture : firstPaint) picture->Predecode();
-  });
 
   // Single fixed border: no sizing frame and no maximise button.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -190,6 +182,7 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::function<void(HWND)>&
   const int y = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
   ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (DpiForWindow(window_) != dpi_) ApplyDpi(DpiForWindow(window_));
+  PrerenderFirstPaint();
 
   RunStep([this] { session_.FormCreate(); });
   shown_ = true;
@@ -430,6 +423,40 @@ void TfrmSetupStart::PaintLabel(HDC dc, const WindowlessControl& label) {
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | (label.centred ? DT_CENTER : DT_LEFT));
 }
 
+void TfrmSetupStart::PrerenderFirstPaint() {
+  // The pictures the first paint shows are decoded and scaled beside the
+  // start-up exchange instead of after it; the hidden ones wait until they
+  // are drawn. The job owns what it works on.
+  auto work = std::make_shared<std::vector<Prerendered>>();
+  for (WindowlessControl& control : controls_) {
+    if (!control.visible || !control.picture) continue;
+    const RECT r = PixelRect(control.bounds, control.fillsClient);
+    work->push_back({control.id, control.picture, {r.right - r.left, r.bottom - r.top}, {}});
+  }
+  auto glyph = ilBitmap_Toolbar_0;
+  prerender_ = std::make_unique<BackgroundJob>([work, glyph] {
+    for (Prerendered& item : *work) item.bitmap = item.picture->Render(item.size.cx, item.size.cy);
+    if (glyph) glyph->Predecode();
+  });
+  prerendered_ = std::move(work);
+}
+
+void TfrmSetupStart::AdoptPrerendered() {
+  if (!prerender_) return;
+  ::WaitForSingleObject(prerender_->Done(), INFINITE);
+  for (Prerendered& item : *prerendered_) {
+    WindowlessControl& control = Find(item.id);
+    // Taken only while it still fits: the picture may have been replaced,
+    // or the window's DPI changed, meanwhile.
+    if (control.picture == item.picture && !control.rendered && item.bitmap) {
+      control.rendered = std::move(item.bitmap);
+      control.renderedSize = item.size;
+    }
+  }
+  prerender_.reset();
+  prerendered_.reset();
+}
+
 bool TfrmSetupStart::EnsureRendered(WindowlessControl& image) {
   if (!image.picture) return false;
   const RECT r = PixelRect(image.bounds, image.fillsClient);
@@ -449,6 +476,11 @@ void TfrmSetupStart::PaintImage(HDC dc, WindowlessControl& image) {
   const SIZE size{r.right - r.left, r.bottom - r.top};
   UniqueMemoryDc source(::CreateCompatibleDC(dc));
   SelectGuard guard(source.get(), image.rendered.get());
+  // An opaque picture is a plain copy; blending costs far more per pixel.
+  if (image.picture->Opaque()) {
+    ::BitBlt(dc, r.left, r.top, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+    return;
+  }
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   ::GdiAlphaBlend(dc, r.left, r.top, size.cx, size.cy, source.get(), 0, 0, size.cx, size.cy, blend);
 }
@@ -461,6 +493,7 @@ void TfrmSetupStart::Paint(HDC target) {
   UniqueBitmap buffer(::CreateCompatibleBitmap(target, client.right, client.bottom));
   SelectGuard bufferGuard(dc.get(), buffer.get());
   ::FillRect(dc.get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+  AdoptPrerendered();
   for (WindowlessControl& control : controls_) {  // bottom first
     if (!control.visible) continue;
     if (control.isLabel)

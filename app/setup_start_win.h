@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/background_job_win.h"
 #include "app/glyph_button_win.h"
 #include "app/session_files_win.h"
 #include "app/session_http_win.h"
@@ -111,6 +112,10 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   // Decodes and scales the picture for its current size, once; false when
   // there is nothing to draw.
   bool EnsureRendered(WindowlessControl& image);
+  // Starts decoding and scaling the pictures of the first paint on a
+  // background job; the first paint takes what it made.
+  void PrerenderFirstPaint();
+  void AdoptPrerendered();
   // The topmost visible windowless control under a client point.
   const WindowlessControl* HitTest(POINT p);
   void Invalidate(const WindowlessControl& control);
@@ -122,6 +127,15 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   bool closeRequested_ = false;
   int waits_ = 0;  // transfers being waited for
   std::vector<UserEvent> heldEvents_;
+
+  struct Prerendered {
+    Control id;
+    std::shared_ptr<const Picture> picture;
+    SIZE size;
+    UniqueBitmap bitmap;
+  };
+  std::unique_ptr<BackgroundJob> prerender_;
+  std::shared_ptr<std::vector<Prerendered>> prerendered_;
 
   std::array<WindowlessControl, kWindowlessControlCount> controls_;  // stacking order, bottom first
   GlyphButton btnDownload;

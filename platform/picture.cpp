@@ -137,6 +137,13 @@ bool Picture::DecodeNow() const {
       self->width_ = self->height_ = 0;  // out of memory: nothing to draw
     }
     if (self->width_ == 0) self->pixels_ = {};
+    self->opaque_ = self->width_ > 0;
+    for (const std::uint32_t pixel : self->pixels_) {
+      if ((pixel >> 24) != 0xFF) {
+        self->opaque_ = false;
+        break;
+      }
+    }
     self->bytes_ = {};  // not ours to keep: Decode's caller may free them
     return TRUE;
   };

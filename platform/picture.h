@@ -54,6 +54,10 @@ class Picture {
   // happens once; a thread that needs the picture meanwhile waits for it.
   void Predecode() const { DecodeNow(); }
 
+  // Whether every pixel is fully opaque, so that drawing it is a plain copy
+  // (decodes the picture if that has not happened yet).
+  bool Opaque() const { return DecodeNow() && opaque_; }
+
   // The picture stretched to width x height (its aspect ratio is not kept),
   // scaled by area averaging, as a top-down premultiplied 32-bit DIB
   // section; nothing when it cannot be decoded.
@@ -67,6 +71,7 @@ class Picture {
   mutable INIT_ONCE decoded_ = INIT_ONCE_STATIC_INIT;
   mutable unsigned width_ = 0, height_ = 0;
   mutable std::vector<std::uint32_t> pixels_;  // premultiplied BGRA, rows packed
+  mutable bool opaque_ = false;
 };
 
 }  // namespace qf
