@@ -1,5 +1,6 @@
 #include "app/glyph_button_win.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -82,12 +83,45 @@ LRESULT CALLBACK GlyphButton::Proc(HWND window, UINT message, WPARAM wParam, LPA
 void GlyphButton::Click() {
   // Input queued before the button was disabled presses nothing.
   if (!::IsWindowEnabled(window_)) return;
+  const bool latching = !checked_;
   checked_ = true;  // its group allows no button up: the first click latches it
   ::InvalidateRect(window_, nullptr, FALSE);
+  if (latching) NotifyStateChange();
   if (onClick_) onClick_();
 }
 
+void GlyphButton::NotifyStateChange() { NotifyAccessibleEvent(EVENT_OBJECT_STATECHANGE, window_, CHILDID_SELF); }
+
+AccessibleFacts GlyphButton::AccessibleFactsOf(long) {
+  AccessibleFacts facts;
+  facts.role = ROLE_SYSTEM_PUSHBUTTON;
+  facts.name = caption_;
+  const bool enabled = ::IsWindowEnabled(window_) != FALSE;
+  facts.state = enabled ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
+  if (::GetFocus() == window_) facts.state |= STATE_SYSTEM_FOCUSED;
+  if (pressed_ || checked_) facts.state |= STATE_SYSTEM_PRESSED;
+  if (hot_) facts.state |= STATE_SYSTEM_HOTTRACKED;
+  if (!::IsWindowVisible(window_)) facts.state |= STATE_SYSTEM_INVISIBLE;
+  if (enabled) facts.defaultAction = L"Premi";  // as Italian Windows names a button's action
+  ::GetWindowRect(window_, &facts.screen);
+  return facts;
+}
+
+long GlyphButton::AccessibleChildAt(POINT screen) {
+  RECT r;
+  ::GetWindowRect(window_, &r);
+  return ::PtInRect(&r, screen) ? CHILDID_SELF : -1;
+}
+
+bool GlyphButton::PressLater() {
+  if (!::IsWindowEnabled(window_) || !::IsWindowVisible(window_)) return false;
+  return ::PostMessageW(window_, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool GlyphButton::AccessibleDefaultAction(long) { return PressLater(); }
+
 LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT object = 0; accessible_.OnMessage(window_, message, wParam, lParam, object)) return object;
   switch (message) {
     case WM_PAINT: {
       const PaintDc dc(window_);
@@ -99,6 +133,7 @@ LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
       if (!wParam) pressed_ = hot_ = false;
       ::InvalidateRect(window_, nullptr, FALSE);
+      NotifyStateChange();
       return 0;
     case WM_MOUSEMOVE:
       if (!tracking_) {
@@ -120,6 +155,7 @@ LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetCapture(window_);
       ::SetFocus(window_);
       ::InvalidateRect(window_, nullptr, FALSE);
+      if (!checked_) NotifyStateChange();
       return 0;
     case WM_LBUTTONUP: {
       const bool wasPressed = pressed_;
@@ -155,6 +191,9 @@ LRESULT GlyphButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case BM_GETCHECK:
       return checked_ ? BST_CHECKED : BST_UNCHECKED;
+    case BM_GETSTATE:
+      return (checked_ ? BST_CHECKED : 0) | (pressed_ ? BST_PUSHED : 0) |
+             (::GetFocus() == window_ ? BST_FOCUS : 0);
   }
   return ::DefWindowProcW(window_, message, wParam, lParam);
 }

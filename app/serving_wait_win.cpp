@@ -15,7 +15,7 @@ constexpr int kMaxPerRound = 64;
 // The messages that keep a window alive and under the user's control
 // without running the handlers' own input: painting, the frame (move,
 // minimise, restore, the close button, the system menu) and the system keys
-// (Alt+F4, Alt+Space).
+// (Alt+F4, Alt+Space). Calls from screen readers are served as well.
 struct MessageRange {
   UINT first, last;
 };
@@ -27,6 +27,18 @@ constexpr MessageRange kServedMessages[] = {
     {WM_SYSCOMMAND, WM_SYSCOMMAND},
 };
 
+// The hidden window through which COM hands this thread the calls of other
+// processes, such as a screen reader reading the window; null before COM
+// has made it.
+HWND ComCallWindow() {
+  const DWORD thread = ::GetCurrentThreadId();
+  HWND window = nullptr;
+  while ((window = ::FindWindowExW(HWND_MESSAGE, window, L"OleMainThreadWndClass", nullptr)) != nullptr) {
+    if (::GetWindowThreadProcessId(window, nullptr) == thread) return window;
+  }
+  return nullptr;
+}
+
 int DispatchServedMessages() {
   int dispatched = 0;
   MSG msg;
@@ -35,6 +47,14 @@ int DispatchServedMessages() {
   for (const MessageRange& range : kServedMessages) {
     while (dispatched < kMaxPerRound && ::PeekMessageW(&msg, nullptr, range.first, range.last, PM_REMOVE)) {
       ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+      ++dispatched;
+    }
+  }
+  // Calls into the window's accessible objects are answered too: they only
+  // read, and a screen reader waiting on them would hang.
+  if (const HWND com = ComCallWindow()) {
+    while (dispatched < kMaxPerRound && ::PeekMessageW(&msg, com, 0, 0, PM_REMOVE)) {
       ::DispatchMessageW(&msg);
       ++dispatched;
     }

@@ -29,6 +29,7 @@ constexpr int kDownloadButtonId = 88;
 constexpr int kProgressBarId = 89;
 constexpr DesignBounds kButtonBounds{606, 553, 163, 32};
 constexpr DesignBounds kProgressBarBounds{147, 561, 438, 19};
+const wchar_t kProgressBarName[] = L"Avanzamento del download";  // what screen readers call the bar
 
 // Per-monitor DPI calls exist from Windows 10 1607; older systems have one DPI.
 int DpiForWindow(HWND window) {
@@ -124,6 +125,7 @@ std::array<WindowlessControl, kWindowlessControlCount> Design() {
 
 TfrmSetupStart::TfrmSetupStart(const std::wstring& landingAddress, const std::wstring& publisher)
     : controls_(Design()),
+      barAccessible_(kProgressBarName),
       launcher_(publisher),
       http_(*this, landingAddress),
       session_(*this, http_, files_, launcher_, codec_) {}
@@ -172,6 +174,7 @@ bool TfrmSetupStart::Create(HINSTANCE instance, const std::function<void(HWND)>&
   ::SendMessageW(ProgressBar1, PBM_SETPOS, 30, 0);  // the design's position
   ::SendMessageW(ProgressBar1, PBM_SETBARCOLOR, 0, RGB(0xFF, 0xFF, 0x00));
   ::SendMessageW(ProgressBar1, PBM_SETBKCOLOR, 0, RGB(0xFF, 0x00, 0x00));
+  barAccessible_.Attach(ProgressBar1);
 
   ApplyDpi(DpiForWindow(window_));
   // Centred on the primary screen, never left of or above its top-left corner.
@@ -231,6 +234,10 @@ void TfrmSetupStart::OnUserEvent(UserEvent event) {
   }
 }
 
+void TfrmSetupStart::PostUserEvent(UserEvent event) {
+  ::PostMessageW(window_, kHeldEventMessage, static_cast<WPARAM>(event), 0);
+}
+
 void TfrmSetupStart::OnCloseRequest() {
   if (!session_.Running()) {
     ::DestroyWindow(window_);
@@ -253,8 +260,7 @@ TransferWait TfrmSetupStart::WaitForTransfer(HANDLE done, DWORD timeoutMs, const
   const WaitEnd end = WaitServingWindows(done, timeoutMs, [this] { return closeRequested_; }, tick);
   --waits_;
   if (waits_ == 0 && window_) {
-    for (const UserEvent event : std::exchange(heldEvents_, {}))
-      ::PostMessageW(window_, kHeldEventMessage, static_cast<WPARAM>(event), 0);
+    for (const UserEvent event : std::exchange(heldEvents_, {})) PostUserEvent(event);
   }
   switch (end) {
     case WaitEnd::Done:
@@ -293,10 +299,13 @@ void TfrmSetupStart::SetBusyCursor(bool busy) {
 
 void TfrmSetupStart::SetLabel(Control id, const LabelState& state) {
   WindowlessControl& label = Find(id);
+  const bool renamed = label.caption != state.caption, shownBefore = label.visible;
   Invalidate(label);
   label.caption = state.caption;
   label.visible = state.visible;
   Invalidate(label);
+  if (label.visible != shownBefore) NotifyShown(id, label.visible);
+  if (renamed) NotifyNameChange(id);  // "Download completato" is announced
 }
 
 void TfrmSetupStart::SetVisible(Control id, bool visible) {
@@ -316,8 +325,10 @@ void TfrmSetupStart::SetVisible(Control id, bool visible) {
     return;
   }
   WindowlessControl& control = Find(id);
+  const bool shownBefore = control.visible;
   control.visible = visible;
   Invalidate(control);
+  if (visible != shownBefore) NotifyShown(id, visible);
 }
 
 bool TfrmSetupStart::SetPicture(Control id, std::string_view bytes) {
@@ -535,20 +546,7 @@ LRESULT CALLBACK TfrmSetupStart::Proc(HWND window, UINT message, WPARAM wParam, 
 }
 
 LRESULT TfrmSetupStart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  // The info bar has no window of its own, so its text cannot be read the
-  // usual way: on request it is sent to the asking window as WM_COPYDATA.
-  static const UINT infoBarQuery = ::RegisterWindowMessageW(kInfoBarQueryMessage);
-  if (message == infoBarQuery && infoBarQuery != 0) {
-    HWND asker = reinterpret_cast<HWND>(wParam);
-    if (!::IsWindow(asker)) return 0;
-    const WindowlessControl& infoBar = Find(Control::lblInfoBar);
-    COPYDATASTRUCT data{kInfoBarQueryMessageId, static_cast<DWORD>(infoBar.caption.size() * sizeof(wchar_t)),
-                        const_cast<wchar_t*>(infoBar.caption.data())};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(window_), reinterpret_cast<LPARAM>(&data),
-                          SMTO_ABORTIFHUNG, 2000, &ignored);
-    return infoBar.visible ? 1 : 2;
-  }
+  if (LRESULT object = 0; accessible_.OnMessage(window_, message, wParam, lParam, object)) return object;
   switch (message) {
     case WM_PAINT: {
       const PaintDc dc(window_);

@@ -4,7 +4,8 @@
 // them in stacking order, and painting (bottom first) and hit-testing
 // (topmost first) both walk it. The button and the progress bar are real
 // child windows above them. Events go to the session; the session's view,
-// files, launcher and HTTP are implemented here and beside this file.
+// files, launcher and HTTP are implemented here and beside this file. Screen
+// readers see the same table through the window's accessible object.
 #include <windows.h>
 
 #include <array>
@@ -16,22 +17,18 @@
 
 #include "app/background_job_win.h"
 #include "app/glyph_button_win.h"
+#include "app/progress_bar_accessible_win.h"
 #include "app/session_files_win.h"
 #include "app/session_http_win.h"
 #include "app/session_launcher_win.h"
 #include "app/taskbar_progress_win.h"
 #include "app/setup_session.h"
+#include "platform/accessible_object.h"
 #include "platform/gdi_objects.h"
 #include "platform/picture.h"
 #include "platform/system_ansi_codec.h"
 
 namespace qf {
-
-// A registered message that asks the window for its info bar text: wParam is
-// the window that receives the text as WM_COPYDATA (dwData
-// kInfoBarQueryMessageId). The reply is 1 when the info bar is visible.
-inline constexpr wchar_t kInfoBarQueryMessage[] = L"QuarloFetchwell.InfoBarText";
-inline constexpr ULONG_PTR kInfoBarQueryMessageId = 0x51424946;
 
 struct DesignBounds {
   int left, top, width, height;  // client pixels at 96 DPI
@@ -56,7 +53,7 @@ struct WindowlessControl {
   SIZE renderedSize{0, 0};
 };
 
-class TfrmSetupStart final : public SessionView, private TransferWaiter {
+class TfrmSetupStart final : public SessionView, private TransferWaiter, private AccessibleSource {
  public:
   // landingAddress: where the profile is posted; publisher: the build's
   // installer publisher pin, or empty.
@@ -99,6 +96,8 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   void RunStep(Step step) noexcept;
   void ShowDefaultErrorBox(const std::wstring& message) noexcept;
   void OnUserEvent(UserEvent event);
+  // Queues the event as input is queued: it runs at the next look at the queue.
+  void PostUserEvent(UserEvent event);
   void OnCloseRequest();
 
   WindowlessControl& Find(Control id);
@@ -119,6 +118,17 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   // The topmost visible windowless control under a client point.
   const WindowlessControl* HitTest(POINT p);
   void Invalidate(const WindowlessControl& control);
+
+  // AccessibleSource: the labels, banners, bar and button as children, in
+  // reading order (setup_start_accessible_win.cpp).
+  long AccessibleChildCount() override;
+  AccessibleFacts AccessibleFactsOf(long child) override;
+  long AccessibleChildAt(POINT screen) override;
+  bool AccessibleDefaultAction(long child) override;
+  // Tells screen readers what changed about a control: its name (a
+  // label's caption) or whether it shows.
+  void NotifyNameChange(Control id);
+  void NotifyShown(Control id, bool shown);
 
   HWND window_ = nullptr;
   int dpi_ = 96;
@@ -144,6 +154,8 @@ class TfrmSetupStart final : public SessionView, private TransferWaiter {
   int barPosition_ = 30;  // the design's position
   bool barShown_ = false;
   std::optional<TaskbarProgress> taskbar_;
+  ProgressBarAccessible barAccessible_;
+  AccessibleHost accessible_{*this};
   UniqueFont buttonFont_;
 
   WinSessionFiles files_;

@@ -21,7 +21,8 @@ add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${
 # resolved at process start, before the search path can be locked; under
 # Wine, user32 imports version.dll. A function missing from a .def file links
 # statically and the import_table test names the DLL.
-set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32 wintrust user32 gdi32 advapi32 shell32 ole32)
+set(FETCHWELL_DELAYLOAD_DLLS version netapi32 winhttp gdiplus comctl32 wintrust user32 gdi32 advapi32 shell32 ole32
+    oleaut32 oleacc)
 set(delay_libs)
 foreach(dll ${FETCHWELL_DELAYLOAD_DLLS})
   set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
@@ -45,15 +46,18 @@ add_library(fetchwell_windows STATIC
   app/background_job_win.cpp
   app/glyph_button_win.cpp
   app/process_start_win.cpp
+  app/progress_bar_accessible_win.cpp
   app/serving_wait_win.cpp
   app/session_files_win.cpp
   app/session_http_win.cpp
   app/session_launcher_win.cpp
+  app/setup_start_accessible_win.cpp
   app/setup_start_win.cpp
   app/single_instance_win.cpp
   app/taskbar_progress_win.cpp
   app/window_proc_guard_win.cpp
   landing/landing_request_win.cpp
+  platform/accessible_object.cpp
   platform/attachment_services.cpp
   platform/file_system.cpp
   platform/http_client.cpp
@@ -72,7 +76,7 @@ add_library(fetchwell_windows STATIC
   profile/system_profile_sources_win.cpp
 )
 target_link_libraries(fetchwell_windows PUBLIC fetchwell_portable fetchwell_delayload
-  user32 gdi32 advapi32 shell32 ole32)
+  user32 gdi32 advapi32 shell32 ole32 oleaut32 oleacc)
 
 # Version resources: one configured .rc per executable.
 function(fetchwell_version_rc out name description major minor patch build file_version_text)

@@ -76,7 +76,8 @@ add_test(NAME windows_tests
 fetchwell_wine_test(windows_tests "iexplore.exe=n")
 
 # End to end: the real program on a virtual display against a loopback site.
-add_executable(window_driver tests/e2e/window_driver.cpp)
+add_executable(window_driver tests/e2e/window_driver.cpp tests/e2e/driver_accessible.cpp)
+target_link_libraries(window_driver PRIVATE oleacc oleaut32 ole32)
 target_link_options(window_driver PRIVATE -municode)
 fetchwell_e2e_test(window_e2e test_window.py)
 add_executable(test_installer WIN32 tests/fixtures/test_installer.cpp)

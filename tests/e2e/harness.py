@@ -125,7 +125,21 @@ class Program:
         return self.driver("wait", caption, ms, "shown", timeout=ms / 1000 + 30)
 
     def info_bar(self):
+        """The info bar as a screen reader finds it: the child of the
+        window's accessible object under the info bar's middle."""
         return self.driver("infobar")
+
+    def accessible(self):
+        """The window's accessible object, its children and the button's
+        and the bar's own objects, read from another process."""
+        return self.driver("accessible")
+
+    def listen(self, ms):
+        """Starts recording the program's screen-reader announcements for
+        ms milliseconds; result() of the returned object gives them."""
+        listener = Background(self, "events", ms)
+        assert listener.ready().get("hooked") == "1"
+        return listener
 
     def screenshot(self, name):
         os.makedirs(SHOTS, exist_ok=True)
@@ -150,18 +164,43 @@ class Program:
             self.process.wait(timeout=10)
 
 
-class Probe:
-    """A liveness probe running beside the test: WM_NULL every 100 ms."""
+class Background:
+    """A driver command that runs ms milliseconds beside the test; result()
+    gives its last answer. ready() waits for its first line, for commands
+    that say when they have begun."""
 
-    def __init__(self, program, ms):
-        self.process = subprocess.Popen(["wine", os.path.join(BUILD, "window_driver.exe"), "probe", str(ms)],
-                                        env=program.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    def __init__(self, program, command, ms):
+        self.process = subprocess.Popen(["wine", os.path.join(BUILD, "window_driver.exe"), command, str(ms)],
+                                        env=program.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                        encoding="utf-8", errors="replace")
         self.ms = ms
+        self.lines = []
+
+    def ready(self):
+        line = self.process.stdout.readline()
+        self.lines.append(line)
+        return parse(line)
 
     def result(self):
         out, _ = self.process.communicate(timeout=self.ms / 1000 + 60)
-        lines = [l for l in out.splitlines() if "=" in l]
-        return {k: int(v) for k, v in parse(lines[-1]).items()} if lines else {}
+        lines = [l for l in self.lines + out.splitlines() if "=" in l]
+        return parse(lines[-1]) if lines else {}
+
+    def stop(self):
+        """Ends the command if it still runs (after a failed test)."""
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.communicate(timeout=30)
+
+
+class Probe(Background):
+    """A liveness probe running beside the test: WM_NULL every 100 ms."""
+
+    def __init__(self, program, ms):
+        super().__init__(program, "probe", ms)
+
+    def result(self):
+        return {k: int(v) for k, v in super().result().items()}
 
 
 def picture(kind, colour, size="96x24"):

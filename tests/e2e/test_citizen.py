@@ -1,8 +1,9 @@
 """End-to-end tests of the program as a Windows citizen, under Wine: Enter on
 the focused button downloads and starts the installer, a second start
-brings the running window back and ends without a landing request, and the
+brings the running window back and ends without a landing request, the
 taskbar button follows the download (recorded by a logging stand-in for the
-taskbar's COM object registered in the prefix)."""
+taskbar's COM object registered in the prefix), and a screen reader in
+another process reads the window and hears its changes through MSAA."""
 import os
 import shutil
 import subprocess
@@ -21,6 +22,15 @@ FAILED = "QUARLO\\r\\n\\r\\nErrore scaricamento programma"
 TASKBAR_LIST = "{56FDF344-FD6D-11D0-958A-006097C9A090}"
 VK_RETURN = 13
 TBPF_NOPROGRESS, TBPF_NORMAL, TBPF_ERROR = 0, 2, 4
+INFO = "Build 714 del 18/10/2023 - dimensione 3 MB"
+
+# MSAA roles and states (oleacc.h, winuser.h).
+ROLE_CLIENT, ROLE_LINK, ROLE_GRAPHIC, ROLE_STATICTEXT, ROLE_PUSHBUTTON, ROLE_PROGRESSBAR = 10, 30, 40, 41, 43, 48
+UNAVAILABLE, FOCUSED, PRESSED, INVISIBLE, FOCUSABLE = 0x1, 0x4, 0x8, 0x8000, 0x100000
+
+
+def state(fields, prefix):
+    return int(fields[prefix + "state"], 16)
 
 
 def base(path):
@@ -38,7 +48,8 @@ class CitizenTest(harness.SiteTestCase):
         self.path = os.path.join(self.temp, "_Ostrel", "SETUP_DEPLOY_A", "setup_B714.exe")
         with open(INSTALLER, "rb") as f:
             self.installer = f.read()
-        self.site.landing = landing_site.settings_page({"DownloadLink": base("/setup.exe"), "BuildSetup": "714"})
+        self.site.landing = landing_site.settings_page({"DownloadLink": base("/setup.exe"), "BuildSetup": "714",
+                                                        "DataSetup": "18/10/2023", "DimensioneSetup_MB": "3"})
 
     def tearDown(self):
         if self.program:
@@ -113,6 +124,74 @@ class CitizenTest(harness.SiteTestCase):
         values = [c.split()[1:] for c in calls if c.startswith("SetProgressValue")]
         self.assertIn(["100", "100"], values, calls)
         self.assertTrue(all(total == "100" for _, total in values), calls)
+
+
+    def test_a_screen_reader_reads_the_window(self):
+        self.start()
+        tree = self.program.accessible()
+        self.assertEqual((tree["object"], tree["role"], tree["name"]), ("1", str(ROLE_CLIENT), "Quarlo - Download"),
+                         tree)
+        # The children in reading order: the texts, the link, the three
+        # banners (the first one showing), the info bar, then the bar and
+        # the button as windows of their own.
+        children = [(tree[f"c{n}_kind"], tree.get(f"c{n}_role"), tree.get(f"c{n}_name")) for n in range(1, 11)]
+        self.assertEqual(children, [
+            ("simple", str(ROLE_STATICTEXT), "Download Ostrel"),
+            ("simple", str(ROLE_STATICTEXT), "Software Gestionale"),
+            ("simple", str(ROLE_STATICTEXT), "Il più completo software gestionale"),
+            ("simple", str(ROLE_LINK), ""),
+            ("simple", str(ROLE_GRAPHIC), "Banner 1"),
+            ("simple", str(ROLE_GRAPHIC), "Banner 2"),
+            ("simple", str(ROLE_GRAPHIC), "Banner 3"),
+            ("simple", str(ROLE_STATICTEXT), ""),
+            ("window", None, None),
+            ("window", None, None),
+        ], tree)
+        self.assertEqual([bool(state(tree, f"c{n}_") & INVISIBLE) for n in (5, 6, 7)], [False, True, True], tree)
+        # The button and the bar, each read through its own window.
+        self.assertEqual((tree["button_role"], tree["button_name"], tree["button_action"]),
+                         (str(ROLE_PUSHBUTTON), "Scarica il programma", "Premi"), tree)
+        self.assertEqual(state(tree, "button_") & (FOCUSABLE | FOCUSED | UNAVAILABLE | PRESSED), FOCUSABLE | FOCUSED,
+                         tree)
+        self.assertEqual((tree["bar_role"], tree["bar_name"], tree["bar_value"]),
+                         (str(ROLE_PROGRESSBAR), "Avanzamento del download", "30%"), tree)
+        self.assertTrue(state(tree, "bar_") & INVISIBLE, tree)
+
+    def test_a_screen_reader_follows_the_download(self):
+        # About 5 s of download, so that the window is read while it waits.
+        body = self.installer + b"\0" * (2 * 1024 * 1024 - len(self.installer))
+        self.site.files["/setup.exe"] = landing_site.in_blocks(body, block=32 * 1024, delay=0.08)
+        self.start()
+        listener = self.program.listen(30000)
+        self.addCleanup(listener.stop)
+        self.program.driver("press")
+        during = []
+        deadline = time.monotonic() + 20
+        while len(during) < 2 and time.monotonic() < deadline:
+            tree = self.program.accessible()
+            if not state(tree, "bar_") & INVISIBLE and tree["bar_value"] not in ("0%", "100%"):
+                during.append(tree)
+            time.sleep(0.5)
+        self.assertEqual(len(during), 2, "the bar was read twice while the download ran")
+        first, second = during
+        # Disabled and latched while it downloads; the bar moves on.
+        self.assertEqual(state(first, "button_") & (UNAVAILABLE | PRESSED), UNAVAILABLE | PRESSED, first)
+        self.assertLess(int(first["bar_value"].rstrip("%")), int(second["bar_value"].rstrip("%")), during)
+        self.assertEqual(self.program.info_bar().get("infobar"), INFO)
+        self.assertTrue(self.started(), "the download ended and the installer started")
+        time.sleep(0.5)
+        infobar = self.program.info_bar()
+        self.assertEqual((infobar.get("infobar"), infobar.get("infobarrole")), ("Download completato", str(ROLE_STATICTEXT)),
+                         infobar)
+        self.program.close()
+        self.program = None
+        heard = listener.result()
+        # Each change of the info bar was announced with the new text.
+        names = heard["names"].split("|")
+        self.assertIn(INFO, names, heard)
+        self.assertEqual(names[-1], "Download completato", heard)
+        self.assertGreater(int(heard["valuechanges"]), 10, heard)
+        self.assertGreater(int(heard["statechanges"]), 0, heard)
 
 
 if __name__ == "__main__":

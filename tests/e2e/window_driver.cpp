@@ -8,7 +8,9 @@
 //   box <ms>                   waits for a message box, prints it, presses OK
 //   reactivate                 activates another window, then the program's
 //   close                      closes the program's window
-//   infobar                    the info bar's text and visibility
+//   accessible, infobar, events <ms>
+//                              the window as a screen reader reads it
+//                              (driver_accessible.cpp)
 //   launch <exe> <cwd> [NAME=VALUE | -NAME]...
 //                              starts the program with that environment and
 //                              folder, and waits until its window exists
@@ -26,23 +28,11 @@
 #include <string>
 #include <vector>
 
+#include "window_driver.h"
+
 namespace {
 
 const wchar_t kFormClass[] = L"TfrmSetupStart";
-
-// The program runs in the tests' virtual desktop "e2e", which may not exist
-// yet when the driver starts: join it as soon as it does.
-HWND FindForm() {
-  static bool joined = false;
-  if (!joined) {
-    wchar_t name[64] = L"e2e";  // FETCHWELL_DESKTOP names another
-    const DWORD n = ::GetEnvironmentVariableW(L"FETCHWELL_DESKTOP", name, 64);
-    if (n == 0 || n >= 64) ::lstrcpyW(name, L"e2e");
-    if (HDESK desktop = ::OpenDesktopW(name, 0, FALSE, GENERIC_ALL)) joined = ::SetThreadDesktop(desktop) != FALSE;
-    if (!joined) return nullptr;
-  }
-  return ::FindWindowW(kFormClass, nullptr);
-}
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -58,6 +48,22 @@ std::wstring TextOf(HWND window) {
   return buffer;
 }
 
+}  // namespace
+
+// The program runs in the tests' virtual desktop "e2e", which may not exist
+// yet when the driver starts: join it as soon as it does.
+HWND FindForm() {
+  static bool joined = false;
+  if (!joined) {
+    wchar_t name[64] = L"e2e";  // FETCHWELL_DESKTOP names another
+    const DWORD n = ::GetEnvironmentVariableW(L"FETCHWELL_DESKTOP", name, 64);
+    if (n == 0 || n >= 64) ::lstrcpyW(name, L"e2e");
+    if (HDESK desktop = ::OpenDesktopW(name, 0, FALSE, GENERIC_ALL)) joined = ::SetThreadDesktop(desktop) != FALSE;
+    if (!joined) return nullptr;
+  }
+  return ::FindWindowW(kFormClass, nullptr);
+}
+
 // Escapes line breaks so that each answer stays on one line.
 std::string OneLine(const std::wstring& text) {
   std::string out;
@@ -68,6 +74,8 @@ std::string OneLine(const std::wstring& text) {
   }
   return out;
 }
+
+namespace {
 
 // With `shown`, the window must also be visible: the design caption is the
 // same text as the final one, and only a shown window has finished starting.
@@ -330,46 +338,6 @@ int Reactivate() {
 }
 
 
-// The info bar text, asked of the program and received as WM_COPYDATA.
-std::wstring g_infoBar;
-bool g_infoBarReceived = false;
-
-LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COPYDATA) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data->dwData == 0x51424946) {
-      g_infoBar.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
-      g_infoBarReceived = true;
-    }
-    return TRUE;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-int InfoBar() {
-  HWND form = FindForm();
-  if (!form) {
-    std::printf("found=0\n");
-    return 1;
-  }
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = ReceiverProc;
-  wc.lpszClassName = L"InfoBarReceiver";
-  ::RegisterClassW(&wc);
-  HWND receiver = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  const UINT query = ::RegisterWindowMessageW(L"QuarloFetchwell.InfoBarText");
-  DWORD_PTR visible = 0;
-  const bool answered = ::SendMessageTimeoutW(form, query, reinterpret_cast<WPARAM>(receiver), 0, SMTO_NORMAL, 20000,
-                                              &visible) != 0;
-  ::DestroyWindow(receiver);
-  if (!answered || !g_infoBarReceived) {
-    std::printf("found=1 answered=0\n");
-    return 1;
-  }
-  std::printf("found=1 answered=1 infobarvisible=%d infobar=%s\n", visible == 1 ? 1 : 0, OneLine(g_infoBar).c_str());
-  return 0;
-}
-
 // An environment block from this process's own environment with the
 // changes applied: NAME=VALUE sets, -NAME removes.
 std::vector<wchar_t> EnvironmentWith(int count, wchar_t** changes) {
@@ -600,7 +568,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"wait" && argc >= 4)
     return Wait(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 && std::wstring(argv[4]) == L"shown");
   if (command == L"info") return Info();
-  if (command == L"infobar") return InfoBar();
+  if (command == L"accessible") return AccessibleTree();
+  if (command == L"infobar") return AccessibleInfoBar();
+  if (command == L"events" && argc >= 3) return AccessibleEvents(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"launch" && argc >= 4) return Launch(argv[2], argv[3], argc - 4, argv + 4);
   if (command == L"starttime" && argc >= 6)
     return StartTime(argv[2], argv[3], argv[4], static_cast<DWORD>(_wtoi(argv[5])), argc - 6, argv + 6);
