@@ -20,7 +20,7 @@ import landing_site  # noqa: E402
 INSTALLER = os.path.join(harness.BUILD, "test_installer.exe")
 FAILED = "QUARLO\\r\\n\\r\\nErrore scaricamento programma"
 TASKBAR_LIST = "{56FDF344-FD6D-11D0-958A-006097C9A090}"
-VK_RETURN = 13
+VK_TAB, VK_RETURN, VK_SHIFT, VK_MENU, VK_SPACE, VK_F4 = 9, 13, 16, 18, 32, 115
 TBPF_NOPROGRESS, TBPF_NORMAL, TBPF_ERROR = 0, 2, 4
 INFO = "Build 714 del 18/10/2023 - dimensione 3 MB"
 
@@ -76,6 +76,25 @@ class CitizenTest(harness.SiteTestCase):
         self.assertEqual(self.program.driver("key", VK_RETURN).get("keyed"), "2")
         self.assertTrue(self.started(), "Enter pressed the button")
         self.assertEqual([p for _, p, _ in self.site.requests()], ["/setup.exe"])
+
+    def test_the_keyboard_moves_presses_and_closes(self):
+        self.site.files["/setup.exe"] = (200, self.installer, [])
+        self.start()
+        # The button is the window's one tab stop: Tab and Shift+Tab leave
+        # the focus, and its cue, on it.
+        for key, modifier in [(VK_TAB, 0), (VK_TAB, VK_SHIFT)]:
+            self.program.driver("key", key, modifier)
+            tree = self.program.accessible()
+            self.assertTrue(state(tree, "button_") & FOCUSED, (key, modifier, tree))
+        self.site.clear_log()
+        self.program.driver("key", VK_SPACE)
+        self.assertTrue(self.started(), "Space pressed the button")
+        self.assertEqual([p for _, p, _ in self.site.requests()], ["/setup.exe"])
+        self.program.driver("key", VK_F4, VK_MENU)
+        deadline = time.monotonic() + 10
+        while self.program.driver("info").get("found") == "1" and time.monotonic() < deadline:
+            time.sleep(0.2)
+        self.assertEqual(self.program.driver("info").get("found"), "0", "Alt+F4 closed the window")
 
     def test_a_second_start_brings_the_window_back_and_ends(self):
         self.start()

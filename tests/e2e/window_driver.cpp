@@ -5,6 +5,8 @@
 //   info                       caption, client size and origin, button and bar
 //   click <x> <y>              a left click at client point x, y of the window
 //   press                      presses the download button (BM_CLICK)
+//   key <vk> [<modifier vk>]   a key as the keyboard sends it
+//   minimize, second, probe    see each one below
 //   box <ms>                   waits for a message box, prints it, presses OK
 //   reactivate                 activates another window, then the program's
 //   close                      closes the program's window
@@ -262,20 +264,29 @@ int Box(DWORD ms) {
 
 std::vector<wchar_t> EnvironmentWith(int count, wchar_t** changes);
 
-// Sends keys to the window as the keyboard would: the window is brought to
-// the front and the key goes to whatever has the focus there.
-int Key(WORD key) {
+// Sends a key to the window as the keyboard would, with a modifier key
+// (Shift, Alt) held if one is given: the window is brought to the front and
+// the key goes to whatever has the focus there.
+int Key(WORD key, WORD modifier) {
   HWND form = FindForm();
   if (!form) return 1;
   ::SetForegroundWindow(form);
   ::Sleep(200);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  const UINT sent = ::SendInput(2, input, sizeof(INPUT));
+  std::vector<INPUT> input;
+  const auto add = [&input](WORD vk, bool up) {
+    INPUT one{};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = vk;
+    one.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.push_back(one);
+  };
+  if (modifier) add(modifier, false);
+  add(key, false);
+  add(key, true);
+  if (modifier) add(modifier, true);
+  const UINT sent = ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
   std::printf("keyed=%u\n", sent);
-  return sent == 2 ? 0 : 1;
+  return sent == input.size() ? 0 : 1;
 }
 
 int Minimize() {
@@ -576,7 +587,8 @@ int wmain(int argc, wchar_t** argv) {
     return StartTime(argv[2], argv[3], argv[4], static_cast<DWORD>(_wtoi(argv[5])), argc - 6, argv + 6);
   if (command == L"click" && argc >= 4) return Click(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"press") return Press();
-  if (command == L"key" && argc >= 3) return Key(static_cast<WORD>(_wtoi(argv[2])));
+  if (command == L"key" && argc >= 3)
+    return Key(static_cast<WORD>(_wtoi(argv[2])), static_cast<WORD>(argc >= 4 ? _wtoi(argv[3]) : 0));
   if (command == L"minimize") return Minimize();
   if (command == L"second" && argc >= 5) return Second(argv[2], argv[3], argv[4], argc - 5, argv + 5);
   if (command == L"probe" && argc >= 3) return Probe(static_cast<DWORD>(_wtoi(argv[2])));
