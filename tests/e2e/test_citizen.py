@@ -20,7 +20,7 @@ import landing_site  # noqa: E402
 INSTALLER = os.path.join(harness.BUILD, "test_installer.exe")
 FAILED = "QUARLO\\r\\n\\r\\nErrore scaricamento programma"
 TASKBAR_LIST = "{56FDF344-FD6D-11D0-958A-006097C9A090}"
-VK_TAB, VK_RETURN, VK_SHIFT, VK_MENU, VK_SPACE, VK_F4 = 9, 13, 16, 18, 32, 115
+VK_TAB, VK_RETURN, VK_SHIFT, VK_MENU, VK_ESCAPE, VK_SPACE, VK_F4 = 9, 13, 16, 18, 27, 32, 115
 TBPF_NOPROGRESS, TBPF_NORMAL, TBPF_ERROR = 0, 2, 4
 INFO = "Build 714 del 18/10/2023 - dimensione 3 MB"
 
@@ -86,6 +86,14 @@ class CitizenTest(harness.SiteTestCase):
             self.program.driver("key", key, modifier)
             tree = self.program.accessible()
             self.assertTrue(state(tree, "button_") & FOCUSED, (key, modifier, tree))
+        # Alt+Space opens the system menu; Escape closes it, and a second
+        # one leaves the menu mode, as in any window.
+        self.assertEqual(self.program.driver("menu").get("menu"), "0")
+        self.program.driver("key", VK_SPACE, VK_MENU)
+        self.assertEqual(self.program.driver("menu").get("menu"), "1", "Alt+Space opened the system menu")
+        self.program.driver("key", VK_ESCAPE)
+        self.assertEqual(self.program.driver("menu").get("menu"), "0")
+        self.program.driver("key", VK_ESCAPE)
         self.site.clear_log()
         self.program.driver("key", VK_SPACE)
         self.assertTrue(self.started(), "Space pressed the button")

@@ -6,7 +6,8 @@
 //   click <x> <y>              a left click at client point x, y of the window
 //   press                      presses the download button (BM_CLICK)
 //   key <vk> [<modifier vk>]   a key as the keyboard sends it
-//   minimize, second, probe    see each one below
+//   menu, minimize, second, probe
+//                              see each one below
 //   box <ms>                   waits for a message box, prints it, presses OK
 //   reactivate                 activates another window, then the program's
 //   close                      closes the program's window
@@ -287,6 +288,15 @@ int Key(WORD key, WORD modifier) {
   const UINT sent = ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
   std::printf("keyed=%u\n", sent);
   return sent == input.size() ? 0 : 1;
+}
+
+// Whether a menu is open on the screen (the system menu after Alt+Space).
+int Menu() {
+  HWND form = FindForm();
+  if (!form) return 1;
+  HWND menu = ::FindWindowW(L"#32768", nullptr);
+  std::printf("menu=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
+  return 0;
 }
 
 int Minimize() {
@@ -590,6 +600,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"key" && argc >= 3)
     return Key(static_cast<WORD>(_wtoi(argv[2])), static_cast<WORD>(argc >= 4 ? _wtoi(argv[3]) : 0));
   if (command == L"minimize") return Minimize();
+  if (command == L"menu") return Menu();
   if (command == L"second" && argc >= 5) return Second(argv[2], argv[3], argv[4], argc - 5, argv + 5);
   if (command == L"probe" && argc >= 3) return Probe(static_cast<DWORD>(_wtoi(argv[2])));
   if (command == L"box" && argc >= 3) return Box(static_cast<DWORD>(_wtoi(argv[2])));
