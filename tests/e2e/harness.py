@@ -14,6 +14,7 @@ import landing_site
 BUILD = os.environ["FETCHWELL_BUILD_DIR"]
 PORT = int(os.environ.get("FETCHWELL_E2E_PORT", "18081"))
 SHOTS = os.path.join(BUILD, "e2e-screenshots")
+WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine-prefix.sh")
 
 
 class Display:
@@ -149,6 +150,15 @@ class Program:
         ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, check=True).stdout
         return Screenshot(ppm, png)
 
+    def gone(self):
+        """Lets go of a program that closed by itself: nothing is left to
+        close, and its Wine desktop ends with it (or is ended)."""
+        try:
+            self.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, 9)
+            self.process.wait(timeout=10)
+
     def close(self):
         closed = False
         try:
@@ -157,11 +167,16 @@ class Program:
         except Exception:
             pass
         if not closed:
-            # A window that will not close must not be found by the next run.
+            # A window that will not close must not be found by the next run:
+            # the prefix's server is ended, and the next run gets a fresh
+            # persistent one, as the tests' set-up starts it.
             subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=30)
         if self.process.poll() is None:
             os.killpg(self.process.pid, 9)
             self.process.wait(timeout=10)
+        if not closed:
+            subprocess.run(["sh", WINE_PREFIX_SCRIPT, "start", self.env["WINEPREFIX"]], env=self.env, timeout=120)
 
 
 class Background:

@@ -103,6 +103,8 @@ class CitizenTest(harness.SiteTestCase):
         while self.program.driver("info").get("found") == "1" and time.monotonic() < deadline:
             time.sleep(0.2)
         self.assertEqual(self.program.driver("info").get("found"), "0", "Alt+F4 closed the window")
+        self.program.gone()
+        self.program = None
 
     def test_a_second_start_brings_the_window_back_and_ends(self):
         self.start()
