@@ -69,6 +69,17 @@ class Screenshot:
         return tuple(self.pixels[i:i + 3])
 
 
+def wait_started(installer, seconds=20):
+    """Waits for the marker the test installer leaves beside itself when it
+    runs: true once the installer at that path was started."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if os.path.exists(installer + ".started"):
+            return True
+        time.sleep(0.2)
+    return False
+
+
 def windows_path(unix_path):
     """The path under Wine's drive Z:, which maps the Unix root."""
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")

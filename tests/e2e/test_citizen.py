@@ -61,20 +61,12 @@ class CitizenTest(harness.SiteTestCase):
                                        changes=["TEMP=" + harness.windows_path(self.temp), *changes], cwd=self.scratch)
         self.assertEqual(self.program.wait_shown().get("found"), "1")
 
-    def started(self, seconds=20):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            if os.path.exists(self.path + ".started"):
-                return True
-            time.sleep(0.2)
-        return False
-
     def test_enter_on_the_focused_button_downloads_and_starts_the_installer(self):
         self.site.files["/setup.exe"] = (200, self.installer, [])
         self.start()
         self.site.clear_log()
         self.assertEqual(self.program.driver("key", VK_RETURN).get("keyed"), "2")
-        self.assertTrue(self.started(), "Enter pressed the button")
+        self.assertTrue(harness.wait_started(self.path), "Enter pressed the button")
         self.assertEqual([p for _, p, _ in self.site.requests()], ["/setup.exe"])
 
     def test_the_keyboard_moves_presses_and_closes(self):
@@ -96,7 +88,7 @@ class CitizenTest(harness.SiteTestCase):
         self.program.driver("key", VK_ESCAPE)
         self.site.clear_log()
         self.program.driver("key", VK_SPACE)
-        self.assertTrue(self.started(), "Space pressed the button")
+        self.assertTrue(harness.wait_started(self.path), "Space pressed the button")
         self.assertEqual([p for _, p, _ in self.site.requests()], ["/setup.exe"])
         self.program.driver("key", VK_F4, VK_MENU)
         deadline = time.monotonic() + 10
@@ -138,7 +130,7 @@ class CitizenTest(harness.SiteTestCase):
             self.assertEqual(box.get("text"), FAILED, box)
             self.site.files["/setup.exe"] = (200, self.installer, [])
             self.program.driver("press")
-            self.assertTrue(self.started())
+            self.assertTrue(harness.wait_started(self.path))
             time.sleep(0.5)
             with open(log, encoding="utf-8") as f:
                 calls = [c for c in f.read().splitlines() if c.startswith("SetProgress")]
@@ -207,7 +199,7 @@ class CitizenTest(harness.SiteTestCase):
         self.assertEqual(state(first, "button_") & (UNAVAILABLE | PRESSED), UNAVAILABLE | PRESSED, first)
         self.assertLess(int(first["bar_value"].rstrip("%")), int(second["bar_value"].rstrip("%")), during)
         self.assertEqual(self.program.info_bar().get("infobar"), INFO)
-        self.assertTrue(self.started(), "the download ended and the installer started")
+        self.assertTrue(harness.wait_started(self.path), "the download ended and the installer started")
         time.sleep(0.5)
         infobar = self.program.info_bar()
         self.assertEqual((infobar.get("infobar"), infobar.get("infobarrole")), ("Download completato", str(ROLE_STATICTEXT)),

@@ -61,14 +61,6 @@ class DownloadTest(harness.SiteTestCase):
     def downloads(self):
         return [path for _, path, _ in self.site.requests() if path == "/setup.exe"]
 
-    def wait_marker(self, path, seconds=20):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            if os.path.exists(path + ".started"):
-                return True
-            time.sleep(0.2)
-        return False
-
     def press_and_read_box(self, wait_ms=30000):
         self.program.driver("press")
         return self.program.driver("box", wait_ms, timeout=wait_ms / 1000 + 30)
@@ -121,7 +113,7 @@ class DownloadTest(harness.SiteTestCase):
         self.site.files["/setup.exe"] = landing_site.in_blocks(body, block=32 * 1024, delay=0.002)
         self.site.clear_log()
         program.driver("press")
-        self.assertTrue(self.wait_marker(path), "the downloaded installer was started")
+        self.assertTrue(harness.wait_started(path), "the downloaded installer was started")
         with open(path, "rb") as f:
             self.assertEqual(f.read(), body, "the stored installer is the served file")
         self.assertEqual(sorted(os.listdir(os.path.dirname(path))), ["setup_B714.exe", "setup_B714.exe.runs", "setup_B714.exe.started"])
@@ -134,7 +126,7 @@ class DownloadTest(harness.SiteTestCase):
         os.remove(path + ".started")
         self.site.clear_log()
         program.driver("press")
-        self.assertTrue(self.wait_marker(path), "the stored installer was started")
+        self.assertTrue(harness.wait_started(path), "the stored installer was started")
         time.sleep(0.5)
         self.assertEqual(self.site.requests(), [], "no request for a stored installer")
         self.assert_state(button="0", infobar="", bar="0")
@@ -153,7 +145,7 @@ class DownloadTest(harness.SiteTestCase):
                 self.site.files["/setup.exe"] = landing_site.in_blocks(body, block=256, delay=0.001, length=False)
                 program = self.start({"BuildSetup": build}, changes=changes)
                 program.driver("press")
-                self.assertTrue(self.wait_marker(path), f"started at {path}")
+                self.assertTrue(harness.wait_started(path), f"started at {path}")
                 with open(path, "rb") as f:
                     self.assertEqual(f.read(), body)
                 time.sleep(0.5)

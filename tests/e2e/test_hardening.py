@@ -133,14 +133,6 @@ class HardeningTest(harness.SiteTestCase):
     def requests(self, path):
         return [p for _, p, _ in self.site.requests() if p == path]
 
-    def started(self, seconds=20):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            if os.path.exists(self.path + ".started"):
-                return True
-            time.sleep(0.2)
-        return False
-
     def press_for_box(self):
         self.program.driver("press")
         return self.program.driver("box", 30000, timeout=60)
@@ -225,7 +217,7 @@ class HardeningTest(harness.SiteTestCase):
         self.site.files["/setup.exe"] = (200, installer(), [])
         self.start()
         self.program.driver("press")
-        self.assertTrue(self.started(), "the fresh installer starts")
+        self.assertTrue(harness.wait_started(self.path), "the fresh installer starts")
         self.assertEqual(len(self.requests("/setup.exe")), 1)
         with open(self.path, "rb") as f:
             self.assertEqual(f.read(), installer())
@@ -258,7 +250,7 @@ class HardeningTest(harness.SiteTestCase):
         # so the refusal above is the downgrade's and not the certificate's.
         self.start(secure + "/up")
         self.program.driver("press")
-        self.assertTrue(self.started(), "an https redirect within https is followed")
+        self.assertTrue(harness.wait_started(self.path), "an https redirect within https is followed")
 
     # ------------------------------------------------------------ the Mark of the Web
 
@@ -270,7 +262,7 @@ class HardeningTest(harness.SiteTestCase):
         with com_registration.registered_com_server(self.program_env(), ATTACHMENT_SERVICES, dll):
             self.start(base("/moved.exe"), ["FETCHWELL_ATTACHMENT_LOG=" + harness.windows_path(log)])
             self.program.driver("press")
-            self.assertTrue(self.started(), "a saved installer starts")
+            self.assertTrue(harness.wait_started(self.path), "a saved installer starts")
             with open(log, encoding="utf-8") as f:
                 calls = f.read().splitlines()
             self.assertIn("SetLocalPath " + harness.windows_path(self.path), calls)

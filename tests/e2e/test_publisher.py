@@ -68,14 +68,6 @@ class PublisherPinTest(harness.SiteTestCase):
     def serve(self, variant):
         self.site.files["/setup.exe"] = (200, self.variants[variant], [])
 
-    def started(self, seconds=15):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            if os.path.exists(self.path + ".started"):
-                return True
-            time.sleep(0.2)
-        return False
-
     def test_only_the_pinned_intact_download_starts(self):
         self.start()
         for variant in ["other", "unsigned", "flipped", "truncated"]:
@@ -88,7 +80,7 @@ class PublisherPinTest(harness.SiteTestCase):
                 self.assertFalse(os.path.exists(self.path + ".started"))
         self.serve("pinned")
         self.program.driver("press")
-        self.assertTrue(self.started(), "the pinned installer starts")
+        self.assertTrue(harness.wait_started(self.path, 15), "the pinned installer starts")
         with open(self.path, "rb") as f:
             self.assertEqual(f.read(), self.variants["pinned"])
 
@@ -103,7 +95,7 @@ class PublisherPinTest(harness.SiteTestCase):
                 self.serve("pinned")
                 self.start()
                 self.program.driver("press")
-                self.assertTrue(self.started(), name)
+                self.assertTrue(harness.wait_started(self.path, 15), name)
                 self.assertEqual([p for _, p, _ in self.site.requests()], requests)
                 with open(self.path, "rb") as f:
                     self.assertEqual(f.read(), self.variants["pinned"])
@@ -125,7 +117,7 @@ class PublisherPinTest(harness.SiteTestCase):
                     os.remove(self.path)  # each variant is downloaded, not started from the store
                 self.serve(variant)
                 self.program.driver("press")
-                self.assertTrue(self.started(), variant)
+                self.assertTrue(harness.wait_started(self.path, 15), variant)
                 os.remove(self.path + ".started")
                 with open(self.path, "rb") as f:
                     self.assertEqual(f.read(), self.variants[variant])
